@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a Debian 12 machine.
+# Idempotent: a second run only checks and returns.
+set -euo pipefail
+
+stamp=/var/lib/launcher-setup.v1
+[ -f "$stamp" ] && exit 0
+
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO=sudo
+
+# Source packages (libjpeg-turbo is cross-built for Windows from Debian's source).
+# The deb-src entries mirror the binary ones already configured, so no host is named here.
+if [ -f /etc/apt/sources.list.d/debian.sources ] && [ ! -f /etc/apt/sources.list.d/launcher-src.sources ]; then
+  sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+    $SUDO tee /etc/apt/sources.list.d/launcher-src.sources >/dev/null
+elif [ -f /etc/apt/sources.list ] && ! grep -q '^deb-src' /etc/apt/sources.list; then
+  grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | $SUDO tee -a /etc/apt/sources.list >/dev/null
+fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends \
+  build-essential cmake ninja-build pkg-config git \
+  googletest libgtest-dev libgmock-dev libbenchmark-dev \
+  libjpeg62-turbo-dev libjpeg-turbo-progs \
+  libfreetype-dev libfontconfig-dev libpixman-1-dev libx11-dev \
+  fonts-wine fontconfig \
+  xvfb xdotool x11-apps imagemagick \
+  clang libclang-rt-14-dev llvm \
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev \
+  nasm dpkg-dev devscripts fakeroot \
+  wine wine32:i386 >/dev/null
+
+$SUDO touch "$stamp"
