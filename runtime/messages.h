@@ -1,6 +1,12 @@
 #pragma once
 // Numbers of the executable's message table (STRINGTABLE in resources/launcher.rc).
 // The texts live only in the resource; code names them by these numbers.
+#include <string>
+
+// Loads message `id` from the executable's message table, converted to the ANSI code
+// page; an empty text when there is no such string.
+std::string LoadMessage(int id);
+
 namespace msg {
 constexpr int kJpegImageFile = 65338;        // "JPEG Image File"
 constexpr int kStreamReadError = 65340;      // "Stream read error"
@@ -29,6 +35,7 @@ constexpr int kInvalidPixelFormat = 65362;   // "Invalid pixel format"
 constexpr int kScanLineOutOfRange = 65363;   // "Scan line index out of range"
 constexpr int kJpegCannotResize = 65364;     // "Cannot change the size of a JPEG image"
 constexpr int kJpegError = 65365;            // "JPEG error #%d"
+constexpr int kWindowDCError = 65366;        // "Error creating window device context"
 constexpr int kCannotHideMdiChild = 65377;   // "Cannot hide an MDI Child Form"
 constexpr int kCannotChangeVisible = 65378;  // "Cannot change Visible in OnShow or OnHide"
 constexpr int kNoMdiForm = 65385;            // "Cannot create form. No MDI forms are currently active"
