@@ -1,0 +1,12 @@
+#pragma once
+// The one header through which the framework reaches the Win32 API.
+// Windows: the real SDK headers. Linux: our own declarations of the subset the
+// framework calls, with the same names, constants and (where read) layouts,
+// implemented under platform/linux/.
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "platform/linux/win32_types.h"
+#include "platform/linux/win32_kernel.h"
+#include "platform/linux/win32_advapi.h"
+#endif
