@@ -10,7 +10,7 @@
 
 class Exception : public std::exception {
  public:
-  explicit Exception(std::string message) : message_(std::move(message)) {}
+  explicit Exception(std::string message);
   // Loads message `messageId` from the message table and formats it with `args`.
   Exception(int messageId, std::initializer_list<FormatArg> args);
   ~Exception() override = default;
@@ -19,11 +19,14 @@ class Exception : public std::exception {
   void SetMessage(std::string message) { message_ = std::move(message); }
   int MessageId() const { return messageId_; }
   virtual const char* ClassName() const { return "Exception"; }
+  // A code address near where the exception was raised (for the last-chance text).
+  const void* Address() const { return address_; }
   const char* what() const noexcept override { return message_.c_str(); }
 
  private:
   std::string message_;
   int messageId_ = 0;
+  const void* address_ = nullptr;
 };
 
 // Declares an exception class `Name` deriving from `Base` with both constructors.
