@@ -3,7 +3,8 @@
 // memory-backed streams, and (classes/resource_stream.h) the read-only resource view.
 #include <cstdint>
 
-enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+// Unscoped so both `soCurrent` and `TSeekOrigin::soCurrent` read naturally.
+enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 class TStream {
  public:
