@@ -1,6 +1,8 @@
 // artgen <out.jpg>: paints the launcher's artwork and writes it as a baseline
 // JFIF file of exactly the size the stored window definition expects, then
 // reads the file back and checks it. Exits non-zero when anything is off.
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -40,17 +42,26 @@ int Run(const std::string& path) {
     std::fprintf(stderr, "artgen: %s\n", jpeg.error.c_str());
     return 1;
   }
-  if (!WriteFile(path, jpeg.bytes)) {
-    std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
-    std::remove(path.c_str());
+  // Written under a private name and renamed into place once checked, so a bad
+  // file never satisfies the build's dependency and two build rules racing to
+  // make the same file cannot interleave their bytes.
+  const std::string partial = path + ".partial." + std::to_string(getpid());
+  if (!WriteFile(partial, jpeg.bytes)) {
+    std::fprintf(stderr, "artgen: cannot write %s\n", partial.c_str());
+    std::remove(partial.c_str());
     return 1;
   }
   // Check what actually landed on disk, not the buffer we meant to write.
   const std::string problem = artgen::VerifyArtwork(
-      ReadFile(path), {kArtworkBytes, artgen::kArtworkWidth, artgen::kArtworkHeight});
+      ReadFile(partial), {kArtworkBytes, artgen::kArtworkWidth, artgen::kArtworkHeight});
   if (!problem.empty()) {
     std::fprintf(stderr, "artgen: %s: %s\n", path.c_str(), problem.c_str());
-    std::remove(path.c_str());  // a bad file must not satisfy the build's dependency
+    std::remove(partial.c_str());
+    return 1;
+  }
+  if (std::rename(partial.c_str(), path.c_str()) != 0) {
+    std::fprintf(stderr, "artgen: cannot move the file into place at %s\n", path.c_str());
+    std::remove(partial.c_str());
     return 1;
   }
   const auto done = Clock::now();
@@ -75,7 +86,6 @@ int main(int argc, char** argv) {
     return Run(argv[1]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "artgen: %s\n", e.what());
-    std::remove(argv[1]);
     return 1;
   }
 }
