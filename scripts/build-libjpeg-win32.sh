@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Cross-builds libjpeg-turbo for 32-bit Windows from Debian's source package: a static
+# library with the SIMD code, the v62 API, plus djpeg.exe (the graphics tests compare our
+# decoding with it). Installs into .cache/libjpeg-win32; a finished install is reused.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cache="$root/.cache"
+prefix="$cache/libjpeg-win32"
+stamp="$prefix/.complete"
+[ -f "$stamp" ] && exit 0
+
+src="$cache/src"
+mkdir -p "$src"
+cd "$src"
+if ! ls -d libjpeg-turbo-*/ >/dev/null 2>&1; then
+  echo "libjpeg-win32: fetching the libjpeg-turbo source package"
+  apt-get source -qq libjpeg-turbo >/dev/null 2>&1 || apt-get source libjpeg-turbo
+fi
+srcdir=$(ls -d "$src"/libjpeg-turbo-*/ | head -n1)
+srcdir=${srcdir%/}
+
+build="$cache/libjpeg-win32-build"
+rm -rf "$build" "$prefix"
+echo "libjpeg-win32: building $(basename "$srcdir") for i686-w64-mingw32"
+cmake -S "$srcdir" -B "$build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DCMAKE_ASM_NASM_COMPILER=nasm \
+  -DCMAKE_EXE_LINKER_FLAGS="-static" \
+  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+  -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON \
+  -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF >"$build.log" 2>&1 || {
+  tail -n 40 "$build.log"
+  exit 1
+}
+ninja -C "$build" -j2 install >>"$build.log" 2>&1 || {
+  tail -n 40 "$build.log"
+  exit 1
+}
+if [ ! -f "$prefix/bin/djpeg.exe" ]; then
+  echo "libjpeg-win32: djpeg.exe was not installed" >&2
+  exit 1
+fi
+rm -rf "$build"
+touch "$stamp"
+echo "libjpeg-win32: installed into $prefix"
