@@ -24,9 +24,7 @@ class CriticalSection {
 
 class CriticalSectionGuard {
  public:
-  explicit CriticalSectionGuard(CriticalSection& section) : section_(section) {
-    section_.Enter();
-  }
+  explicit CriticalSectionGuard(CriticalSection& section) : section_(section) { section_.Enter(); }
   ~CriticalSectionGuard() { section_.Leave(); }
   CriticalSectionGuard(const CriticalSectionGuard&) = delete;
   CriticalSectionGuard& operator=(const CriticalSectionGuard&) = delete;

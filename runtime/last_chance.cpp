@@ -76,8 +76,8 @@ std::string ExceptionMessageOf(const std::exception_ptr& error) {
 void ShowLastChanceError(const std::exception_ptr& error) {
   const Exception* e = FrameworkException(error);
   const void* address = e != nullptr ? e->Address() : nullptr;
-  const std::string text = FormatLastChanceText(
-      ExceptionClassNameOf(error), ExecutableFileName(), address, ExceptionMessageOf(error));
+  const std::string text = FormatLastChanceText(ExceptionClassNameOf(error), ExecutableFileName(),
+                                                address, ExceptionMessageOf(error));
   output.load()(LoadMessage(msg::kApplicationError), text);
 }
 

@@ -8,8 +8,8 @@ std::string LoadMessage(int id) {
   HINSTANCE module = GetModuleHandleA(nullptr);
   std::string buffer(256, '\0');
   for (;;) {
-    const int length = LoadStringA(module, static_cast<UINT>(id), buffer.data(),
-                                   static_cast<int>(buffer.size()));
+    const int length =
+        LoadStringA(module, static_cast<UINT>(id), buffer.data(), static_cast<int>(buffer.size()));
     if (length <= 0) return {};
     if (static_cast<size_t>(length) + 1 < buffer.size() || buffer.size() >= 65536) {
       buffer.resize(static_cast<size_t>(length));

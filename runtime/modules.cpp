@@ -15,8 +15,8 @@ std::vector<const ModuleEntry*>& Started() {
 bool IsStarted(const ModuleEntry& entry) {
   const auto& started = Started();
   return std::any_of(started.begin(), started.end(), [&](const ModuleEntry* e) {
-    return e == &entry || (e->startup == entry.startup && e->shutdown == entry.shutdown &&
-                           e->startup != nullptr);
+    return e == &entry ||
+           (e->startup == entry.startup && e->shutdown == entry.shutdown && e->startup != nullptr);
   });
 }
 }  // namespace

@@ -30,8 +30,7 @@ std::string FromWide(unsigned codePage, std::u16string_view text) {
   if (text.empty() || text.size() > INT_MAX) return {};
   const int length = static_cast<int>(text.size());
   const auto* source = reinterpret_cast<LPCWSTR>(text.data());
-  const int needed =
-      WideCharToMultiByte(codePage, 0, source, length, nullptr, 0, nullptr, nullptr);
+  const int needed = WideCharToMultiByte(codePage, 0, source, length, nullptr, 0, nullptr, nullptr);
   if (needed <= 0) return {};
   std::string out(static_cast<size_t>(needed), '\0');
   const int written =

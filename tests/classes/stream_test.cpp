@@ -1,18 +1,16 @@
-#include "classes/streams.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "classes/resource_stream.h"
+#include "classes/streams.h"
 #include "platform/win32.h"
 #include "runtime/exception.h"
 
 namespace {
 std::string Contents(TMemoryStream& stream) {
-  return std::string(static_cast<const char*>(stream.Memory()),
-                     static_cast<size_t>(stream.Size()));
+  return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
 }
 
 // Hands out at most `piece` bytes per call, as a pipe or file may.

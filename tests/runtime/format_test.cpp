@@ -17,8 +17,7 @@ TEST(FormatText, HexAndNegativeValuesAsThirtyTwoBit) {
   EXPECT_EQ(FormatText("%x %X", {255, 255}), "ff FF");
   EXPECT_EQ(FormatText("%x %u", {-1, -1}), "ffffffff 4294967295");
   // The atom names of the controls layer are built this way.
-  EXPECT_EQ(FormatText("ControlOfs%.8X%.8X", {0x400000u, 0x1234u}),
-            "ControlOfs0040000000001234");
+  EXPECT_EQ(FormatText("ControlOfs%.8X%.8X", {0x400000u, 0x1234u}), "ControlOfs0040000000001234");
 }
 
 TEST(FormatText, PointerIsUpperCaseHexOfPointerWidth) {

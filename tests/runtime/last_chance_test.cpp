@@ -47,10 +47,10 @@ class LastChance : public ::testing::Test {
 TEST(LastChanceText, AppendsFullStopOnlyWhenMissing) {
   const void* address = reinterpret_cast<const void*>(static_cast<uintptr_t>(0x401234));
   const std::string at = PointerText(0x401234);
-  EXPECT_EQ(FormatLastChanceText("EResNotFound", "launcher.exe", address,
-                                 "Resource TForm1 not found"),
-            "Exception EResNotFound in module launcher.exe at " + at +
-                ".\r\nResource TForm1 not found.\r\n");
+  EXPECT_EQ(
+      FormatLastChanceText("EResNotFound", "launcher.exe", address, "Resource TForm1 not found"),
+      "Exception EResNotFound in module launcher.exe at " + at +
+          ".\r\nResource TForm1 not found.\r\n");
   EXPECT_EQ(FormatLastChanceText("EAbort", "x.exe", address, "Done."),
             "Exception EAbort in module x.exe at " + at + ".\r\nDone.\r\n");
   EXPECT_EQ(FormatLastChanceText("Exception", "x.exe", address, ""),

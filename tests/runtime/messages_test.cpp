@@ -1,7 +1,8 @@
+#include "runtime/messages.h"
+
 #include <gtest/gtest.h>
 
 #include "runtime/exception.h"
-#include "runtime/messages.h"
 
 // The message table is linked into the test executable from the same resource
 // list as the launcher.
@@ -17,18 +18,24 @@ TEST(MessageTable, LoadsTextsByNumber) {
 }
 
 TEST(MessageTable, EveryNumberedMessageHasText) {
-  for (int id : {msg::kJpegImageFile,         msg::kStreamReadError,   msg::kStreamWriteError,
-                 msg::kResourceStreamReadOnly, msg::kInvalidStreamFormat, msg::kPropertyNotFound,
-                 msg::kInvalidPropertyPath,   msg::kInvalidPropertyValue, msg::kPropertyReadOnly,
-                 msg::kErrorReading,          msg::kAncestorNotFound,  msg::kClassNotFound,
-                 msg::kDuplicateClass,        msg::kNotInClassGroup,   msg::kDuplicateName,
-                 msg::kInvalidName,           msg::kInvalidInteger,    msg::kAssignError,
-                 msg::kNoParentWindow,        msg::kControlParentSelf, msg::kCanvasNoDrawing,
-                 msg::kOutOfResources,        msg::kInvalidBitmap,     msg::kInvalidPixelFormat,
-                 msg::kScanLineOutOfRange,    msg::kJpegCannotResize,  msg::kJpegError,
-                 msg::kWindowDCError,         msg::kCannotHideMdiChild, msg::kCannotChangeVisible,
-                 msg::kNoMdiForm,             msg::kWindowClassError,  msg::kCannotFocus,
-                 msg::kResNotFound,           msg::kListIndexError,    msg::kExceptionAtAddress,
+  for (int id : {msg::kJpegImageFile,       msg::kStreamReadError,
+                 msg::kStreamWriteError,    msg::kResourceStreamReadOnly,
+                 msg::kInvalidStreamFormat, msg::kPropertyNotFound,
+                 msg::kInvalidPropertyPath, msg::kInvalidPropertyValue,
+                 msg::kPropertyReadOnly,    msg::kErrorReading,
+                 msg::kAncestorNotFound,    msg::kClassNotFound,
+                 msg::kDuplicateClass,      msg::kNotInClassGroup,
+                 msg::kDuplicateName,       msg::kInvalidName,
+                 msg::kInvalidInteger,      msg::kAssignError,
+                 msg::kNoParentWindow,      msg::kControlParentSelf,
+                 msg::kCanvasNoDrawing,     msg::kOutOfResources,
+                 msg::kInvalidBitmap,       msg::kInvalidPixelFormat,
+                 msg::kScanLineOutOfRange,  msg::kJpegCannotResize,
+                 msg::kJpegError,           msg::kWindowDCError,
+                 msg::kCannotHideMdiChild,  msg::kCannotChangeVisible,
+                 msg::kNoMdiForm,           msg::kWindowClassError,
+                 msg::kCannotFocus,         msg::kResNotFound,
+                 msg::kListIndexError,      msg::kExceptionAtAddress,
                  msg::kApplicationError}) {
     EXPECT_FALSE(LoadMessage(id).empty()) << id;
   }

@@ -34,8 +34,10 @@ class ModuleOrder : public ::testing::Test {
 }  // namespace
 
 TEST_F(ModuleOrder, StartsInOrderOnceAndStopsInReverseOnce) {
-  static const ModuleEntry table[] = {
-      {"a", &StartA, &StopA}, {"none", nullptr, nullptr}, {"b", &StartB, &StopB}, {"c", &StartC, &StopC}};
+  static const ModuleEntry table[] = {{"a", &StartA, &StopA},
+                                      {"none", nullptr, nullptr},
+                                      {"b", &StartB, &StopB},
+                                      {"c", &StartC, &StopC}};
   RunModuleStartups(table);
   RunModuleStartups(table);
   EXPECT_EQ(trace, (std::vector<std::string>{"+A", "+B", "+C"}));
