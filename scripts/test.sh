@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Builds and runs every test: natively, natively with sanitizers, cross-compiled under
+# Wine, and the fuzzers. Prints one summary line per stage; exits non-zero if any failed.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=2
+logs="$root/.cache/test-logs"
+mkdir -p "$logs"
+summary=()
+failed=0
+
+# run_stage <name> <function>: runs a stage with its output in a log, echoing it live.
+run_stage() {
+  local name=$1 fn=$2 log="$logs/$1.log" rc
+  echo "=== $name"
+  "$fn" 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
+  local line
+  line=$(grep -E 'tests passed|^fuzz:' "$log" | tail -n1)
+  [ -n "$line" ] || line="(no tests ran)"
+  if [ "$rc" -eq 0 ]; then
+    summary+=("$name: $line")
+  else
+    summary+=("$name: FAILED ($line) - see ${log#"$root"/}")
+    failed=1
+  fi
+}
+
+configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S "$root" -B "$dir" -G Ninja -DLAUNCHER_WERROR=ON "$@" >/dev/null || return 1
+  ninja -C "$dir" -j"$jobs" || return 1
+}
+
+native() {
+  configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=Release || return 1
+  ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
+}
+
+sanitized() {
+  configure_and_build "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DLAUNCHER_SANITIZE=ON || return 1
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs"
+}
+
+xvfb_pid=""
+wine_started=""
+cleanup() {
+  if [ -n "$wine_started" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+
+# Xvfb on a display it picks itself (-displayfd), so parallel runs never collide.
+start_xvfb() {
+  local fdfile="$logs/xvfb.display"
+  : >"$fdfile"
+  Xvfb -displayfd 9 -screen 0 1920x1080x24 -nolisten tcp 9>"$fdfile" 2>"$logs/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$fdfile" ] && break
+    sleep 0.1
+  done
+  [ -s "$fdfile" ] || { echo "Xvfb did not start"; return 1; }
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  echo "Xvfb on $DISPLAY"
+}
+
+# One 32-bit prefix, created once and reused; no first-run dialogs, no debug chatter.
+prepare_wine() {
+  export WINEPREFIX="$root/.cache/wine"
+  export WINEARCH=win32
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/.ready" ]; then
+    echo "Creating the Wine prefix in ${WINEPREFIX#"$root"/}"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "Wine prefix creation failed"; return 1; }
+    touch "$WINEPREFIX/.ready"
+  fi
+  # A persistent server spares every test program the server start-up.
+  wine_started=1
+  wineserver -p
+}
+
+# Runs in its own subshell (run_stage pipes it), so Xvfb and the Wine server end with it.
+windows() {
+  trap cleanup EXIT
+  "$root/scripts/build-libjpeg-win32.sh" || return 1
+  configure_and_build "$root/build-win" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    -DLIBJPEG_WIN32_ROOT="$root/.cache/libjpeg-win32" \
+    -DLAUNCHER_HOST_TOOLS="$root/build/tools" || return 1
+  local exe bad=0
+  for exe in "$root"/build-win/tests/*_tests.exe; do
+    [ -e "$exe" ] || continue
+    if ! file "$exe" | grep -q 'PE32 executable (console) Intel 80386'; then
+      echo "not a 32-bit console program: $(file "$exe")"
+      bad=1
+    fi
+  done
+  [ "$bad" -eq 0 ] || return 1
+  start_xvfb || return 1
+  prepare_wine || return 1
+  ctest --test-dir "$root/build-win" --output-on-failure -j"$jobs"
+}
+
+fuzzers() {
+  "$root/scripts/fuzz.sh"
+}
+
+start=$(date +%s)
+run_stage native native
+run_stage sanitizers sanitized
+if [ -d "$root/build/tools" ]; then
+  run_stage windows windows
+else
+  summary+=("windows: FAILED (the native build, which provides the host tools, did not finish)")
+  failed=1
+fi
+run_stage fuzz fuzzers
+
+echo
+echo "=== Summary ($(($(date +%s) - start)) s)"
+printf '%s\n' "${summary[@]}"
+exit "$failed"
