@@ -68,6 +68,7 @@ class TMemoryStream : public TCustomMemoryStream {
   int64_t Capacity() const { return capacity_; }
   // Never below the current size.
   void SetCapacity(int64_t capacity);
+  using TCustomMemoryStream::Memory;
   void* Memory() { return const_cast<void*>(TCustomMemoryStream::Memory()); }
   void Clear();
   // Replaces the contents by the whole of `source` (read from its start).
