@@ -6,7 +6,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "platform/linux/win32_types.h"
-#include "platform/linux/win32_kernel.h"
 #include "platform/linux/win32_advapi.h"
+#include "platform/linux/win32_kernel.h"
+#include "platform/linux/win32_types.h"
 #endif

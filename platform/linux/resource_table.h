@@ -4,9 +4,11 @@
 // time; FindResourceA and friends search every registered table.
 namespace linux_rc {
 struct Entry {
-  const char* typeName;  // nullptr when the type is numeric (typeId then holds it, e.g. 10 for RT_RCDATA)
+  const char*
+      typeName;  // nullptr when the type is numeric (typeId then holds it, e.g. 10 for RT_RCDATA)
   unsigned typeId;
-  const char* name;  // nullptr when the name is numeric; text names are stored upper-cased, as Windows does
+  const char*
+      name;  // nullptr when the name is numeric; text names are stored upper-cased, as Windows does
   unsigned id;
   const unsigned char* data;
   unsigned size;

@@ -1,0 +1,237 @@
+// WinExec without a shell: the command line is split the way Windows splits
+// it, the program path is made a Unix path, and the program is spawned
+// directly (a PE file through wine). Children are reaped by a detached thread
+// so none is left a zombie.
+#include <errno.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32.h"
+
+extern char** environ;
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Splits arguments as CommandLineToArgv does: blanks separate outside quotes;
+// 2n backslashes before a quote give n backslashes and the quote toggles
+// quoting; 2n+1 give n backslashes and a literal quote; other backslashes are
+// literal; "" inside quotes is a literal quote.
+std::vector<std::string> SplitArguments(const std::string& line) {
+  std::vector<std::string> args;
+  size_t i = 0;
+  while (true) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i >= line.size()) break;
+    std::string arg;
+    bool quoted = false;
+    while (i < line.size() && (quoted || !IsBlank(line[i]))) {
+      if (line[i] == '\\') {
+        size_t count = 0;
+        while (i < line.size() && line[i] == '\\') ++count, ++i;
+        if (i < line.size() && line[i] == '"') {
+          arg.append(count / 2, '\\');
+          if (count % 2) {
+            arg += '"';
+            ++i;
+          }
+        } else {
+          arg.append(count, '\\');
+        }
+      } else if (line[i] == '"') {
+        if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+          arg += '"';
+          i += 2;
+        } else {
+          quoted = !quoted;
+          ++i;
+        }
+      } else {
+        arg += line[i++];
+      }
+    }
+    args.push_back(arg);
+  }
+  return args;
+}
+
+// "Z:\dir\prog.exe" -> "/dir/prog.exe"; "dir\prog.exe" -> "dir/prog.exe".
+std::string ToUnixPath(std::string path) {
+  if (path.size() >= 2 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':') path.erase(0, 2);
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+bool IsFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+bool HasExtension(const std::string& path) {
+  size_t slash = path.rfind('/');
+  size_t dot = path.rfind('.');
+  return dot != std::string::npos && (slash == std::string::npos || dot > slash);
+}
+
+// Searches like CreateProcess: a name with a directory part as given, a bare
+// name in the current directory and then along PATH; ".exe" is tried when the
+// name has no extension. Returns the found path or an empty string.
+std::string Locate(const std::string& name) {
+  std::vector<std::string> places;
+  if (name.find('/') != std::string::npos) {
+    places.push_back(name);
+  } else {
+    places.push_back(name);
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+      size_t end = dirs.find(':', start);
+      if (end == std::string::npos) end = dirs.size();
+      if (end > start) places.push_back(dirs.substr(start, end - start) + "/" + name);
+      start = end + 1;
+    }
+  }
+  for (const std::string& place : places) {
+    if (IsFile(place)) return place;
+    if (!HasExtension(place) && IsFile(place + ".exe")) return place + ".exe";
+  }
+  return {};
+}
+
+// Which error a missing program gives: the file, or a directory on its way.
+UINT MissingProgramError(const std::string& name) {
+  size_t slash = name.rfind('/');
+  if (slash == std::string::npos || slash == 0) return ERROR_FILE_NOT_FOUND;
+  struct stat info;
+  std::string dir = name.substr(0, slash);
+  return stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                : ERROR_PATH_NOT_FOUND;
+}
+
+bool StartsWithMz(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  char magic[2] = {0, 0};
+  size_t got = std::fread(magic, 1, 2, file);
+  std::fclose(file);
+  return got == 2 && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+UINT SpawnError(int error) {
+  switch (error) {
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+      return ERROR_ACCESS_DENIED;
+    case ENOMEM:
+    case EAGAIN:
+    case E2BIG:
+      return 0;  // out of memory or resources
+    default:
+      return ERROR_BAD_FORMAT;
+  }
+}
+
+// Starts argv[0] with the show command in the environment and leaves a
+// detached thread to collect its exit status.
+UINT Spawn(const std::vector<std::string>& argv, UINT showCommand) {
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+
+  const std::string showVariable = "LAUNCHER_SHOWWINDOW=" + std::to_string(showCommand);
+  std::vector<char*> env;
+  for (char** var = environ; var && *var; ++var) {
+    if (std::strncmp(*var, "LAUNCHER_SHOWWINDOW=", 20) != 0) env.push_back(*var);
+  }
+  env.push_back(const_cast<char*>(showVariable.c_str()));
+  env.push_back(nullptr);
+
+  pid_t pid = 0;
+  int error = posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), env.data());
+  if (error != 0) return SpawnError(error);
+  try {
+    std::thread([pid] {
+      int status = 0;
+      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (...) {
+    // No thread to reap with: the child still runs; init reaps it once we exit.
+  }
+  return 33;  // any value above 31 means started
+}
+
+}  // namespace
+
+extern "C" UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
+  if (!lpCmdLine) return ERROR_FILE_NOT_FOUND;
+  std::string line = lpCmdLine;
+  size_t i = 0;
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  if (i == line.size()) return ERROR_FILE_NOT_FOUND;
+
+  std::string program;
+  std::string rest;
+  if (line[i] == '"') {
+    size_t close = line.find('"', i + 1);
+    program = ToUnixPath(
+        line.substr(i + 1, close == std::string::npos ? std::string::npos : close - i - 1));
+    rest = close == std::string::npos ? "" : line.substr(close + 1);
+  } else {
+    // An unquoted path may contain blanks: take the shortest prefix that
+    // names an existing file, as Windows does; else the first word.
+    size_t end = i;
+    while (end < line.size() && !IsBlank(line[end])) ++end;
+    program = ToUnixPath(line.substr(i, end - i));
+    rest = line.substr(end);
+    for (size_t cut = end; cut < line.size();) {
+      if (!Locate(program).empty()) break;
+      size_t next = cut;
+      while (next < line.size() && IsBlank(line[next])) ++next;
+      while (next < line.size() && !IsBlank(line[next])) ++next;
+      std::string longer = ToUnixPath(line.substr(i, next - i));
+      if (!Locate(longer).empty()) {
+        program = longer;
+        rest = line.substr(next);
+        break;
+      }
+      cut = next;
+    }
+  }
+  if (program.empty()) return ERROR_FILE_NOT_FOUND;
+
+  std::string found = Locate(program);
+  if (found.empty()) return MissingProgramError(program);
+  struct stat info;
+  if (stat(found.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return ERROR_ACCESS_DENIED;
+
+  std::vector<std::string> argv;
+  if (StartsWithMz(found)) {
+    std::string wine = Locate("wine");
+    if (wine.empty() || access(wine.c_str(), X_OK) != 0) return ERROR_BAD_FORMAT;
+    argv = {wine, found};
+  } else if (access(found.c_str(), X_OK) == 0) {
+    argv = {found};
+  } else {
+    return ERROR_BAD_FORMAT;
+  }
+  for (std::string& arg : SplitArguments(rest)) argv.push_back(std::move(arg));
+  return Spawn(argv, uCmdShow);
+}
