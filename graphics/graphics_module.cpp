@@ -1,0 +1,90 @@
+#include "graphics/graphics_module.h"
+
+#include <string>
+
+#include "classes/ident_maps.h"
+#include "graphics/canvas.h"
+#include "graphics/font.h"
+#include "graphics/pattern_manager.h"
+#include "graphics/resource_manager.h"
+
+namespace {
+
+constexpr char kFontSubstitutesKey[] =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes";
+
+std::string ReadShellDialogSubstitute(HKEY key) {
+  char buffer[256] = {};
+  DWORD type = 0;
+  DWORD size = sizeof buffer - 1;  // keeps a terminator even for an unterminated value
+  if (RegQueryValueExA(key, "MS Shell Dlg 2", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                       &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return {};
+  return std::string(buffer);
+}
+
+}  // namespace
+
+void InitDefaultFont() {
+  DefaultFontAttributes.height = -MulDiv(8, DisplayPixelsPerInch, 72);
+  std::string candidate;
+  if (IsWin9xPlatform() && ScreenDefaultCharset() == SHIFTJIS_CHARSET) candidate = "Tahoma";
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFontSubstitutesKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    candidate = ReadShellDialogSubstitute(key);
+    RegCloseKey(key);
+  }
+  if (!candidate.empty()) DefaultFontAttributes.SetName(candidate);
+}
+
+namespace {
+bool started = false;
+}
+
+void GraphicsModuleStartup() {
+  // Once per process, even when test programs and the module table both ask.
+  if (started) return;
+  started = true;
+  HDC screen = GetDC(nullptr);
+  DisplayPixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  // The bitmap code makes its 16-colour system palette here.
+
+  // The bitmap code initialises its image-data lock here.
+  CanvasCountLock = new CriticalSection;
+
+  StockPen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
+  StockBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  StockFont = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+  StockIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+
+  InitDefaultFont();
+
+  FontManager = new TResourceManager(sizeof(FontAttributes));
+  PenManager = new TResourceManager(sizeof(PenAttributes));
+  BrushManager = new TBrushResourceManager;
+  PatternManager = new TPatternManager;
+  // The bitmap code makes its list of bitmap canvases here.
+  AllCanvases = new TCanvasList;
+
+  RegisterIdentMap(&kTColorType, IdentToColor, ColorToIdent);
+  RegisterIdentMap(&kTFontCharsetType, IdentToCharset, CharsetToIdent);
+}
+
+void GraphicsModuleShutdown() {
+  if (!started) return;
+  started = false;
+  delete AllCanvases;
+  AllCanvases = nullptr;
+  delete PatternManager;
+  PatternManager = nullptr;
+  delete BrushManager;
+  BrushManager = nullptr;
+  delete PenManager;
+  PenManager = nullptr;
+  delete FontManager;
+  FontManager = nullptr;
+  delete CanvasCountLock;
+  CanvasCountLock = nullptr;
+}

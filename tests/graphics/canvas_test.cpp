@@ -1,0 +1,263 @@
+#include "graphics/canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "runtime/exception.h"
+
+namespace {
+
+// A memory DC with a 32-bit 16x16 DIB section selected, white to start with.
+class Surface {
+ public:
+  Surface() {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 16;
+    bi.bmiHeader.biHeight = 16;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    dc_ = CreateCompatibleDC(nullptr);
+    old_ = SelectObject(dc_, bitmap_);
+    PatBlt(dc_, 0, 0, 16, 16, WHITENESS);
+  }
+  ~Surface() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  HDC dc() const { return dc_; }
+
+ private:
+  HBITMAP bitmap_;
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+class EventLog : public TObject {
+ public:
+  void Changing(TObject*) { events.push_back('<'); }
+  void Changed(TObject*) { events.push_back('>'); }
+  void Watch(TCanvas& c) {
+    c.OnChanging = TNotifyEvent::Bind<&EventLog::Changing>(this);
+    c.OnChange = TNotifyEvent::Bind<&EventLog::Changed>(this);
+  }
+  std::string events;
+};
+
+TEST(Canvas, ReadingTheHandleSelectsEverything) {
+  Surface s;
+  TCanvas canvas;
+  EventLog log;
+  log.Watch(canvas);
+  EXPECT_EQ(canvas.State(), TCanvasState::None);
+  canvas.SetHandle(s.dc());
+  EXPECT_EQ(canvas.State(), TCanvasState::HasDeviceContext);
+  EXPECT_EQ(canvas.Handle(), s.dc());
+  EXPECT_EQ(log.events, "<");
+  EXPECT_EQ(canvas.State(), TCanvasState::All);
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_FONT), canvas.Font()->Handle());
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_PEN), canvas.Pen()->Handle());
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_BRUSH), canvas.Brush()->Handle());
+  canvas.SetHandle(nullptr);
+}
+
+TEST(Canvas, AttributeChangeDeselectsOnlyThatObject) {
+  Surface s;
+  TCanvas canvas;
+  canvas.SetHandle(s.dc());
+  canvas.Handle();
+
+  canvas.Font()->SetColor(clRed);
+  EXPECT_EQ(canvas.State(), TCanvasState::HasDeviceContext | TCanvasState::PenSelected |
+                                TCanvasState::BrushSelected);
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
+  canvas.TextWidthOf("x");
+  EXPECT_TRUE(Has(canvas.State(), TCanvasState::FontSelected));
+  EXPECT_EQ(GetTextColor(s.dc()), static_cast<COLORREF>(clRed));
+
+  canvas.Pen()->SetWidth(2);
+  EXPECT_FALSE(Has(canvas.State(), TCanvasState::PenSelected));
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+  canvas.Brush()->SetColor(clBlue);
+  EXPECT_FALSE(Has(canvas.State(), TCanvasState::BrushSelected));
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_BRUSH), GetStockObject(NULL_BRUSH));
+  canvas.SetHandle(nullptr);
+}
+
+TEST(Canvas, EnsureStateSetsModesFromAttributes) {
+  Surface s;
+  TCanvas canvas;
+  canvas.SetHandle(s.dc());
+  canvas.Pen()->SetMode(pmXor);
+  canvas.Brush()->SetColor(clYellow);
+  canvas.EnsureState(TCanvasState::PenSelected | TCanvasState::BrushSelected);
+  EXPECT_EQ(GetROP2(s.dc()), R2_XORPEN);
+  EXPECT_EQ(GetBkMode(s.dc()), OPAQUE);
+  EXPECT_EQ(GetBkColor(s.dc()), static_cast<COLORREF>(clYellow));
+  EXPECT_FALSE(Has(canvas.State(), TCanvasState::FontSelected));
+
+  // A clear brush leaves text backgrounds alone.
+  canvas.Brush()->SetStyle(bsClear);
+  canvas.EnsureState(TCanvasState::BrushSelected);
+  EXPECT_EQ(GetBkMode(s.dc()), TRANSPARENT);
+  canvas.SetHandle(nullptr);
+}
+
+TEST(Canvas, DrawingWithoutADeviceContextFails) {
+  TCanvas canvas;
+  EventLog log;
+  log.Watch(canvas);
+  try {
+    canvas.FillRectangle({0, 0, 1, 1});
+    FAIL() << "no exception";
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message(), "Canvas does not allow drawing");
+  }
+  EXPECT_EQ(canvas.State(), TCanvasState::None);
+  EXPECT_EQ(log.events, "<");
+  EXPECT_THROW(canvas.Handle(), EInvalidOperation);
+  EXPECT_THROW(canvas.TextWidthOf("x"), EInvalidOperation);
+}
+
+// A canvas that brings its own DC on demand.
+class SelfSupplyingCanvas : public TCanvas {
+ public:
+  void AcquireDeviceContext() override {
+    ++acquired;
+    SetHandle(surface.dc());
+  }
+  ~SelfSupplyingCanvas() override { SetHandle(nullptr); }
+  Surface surface;
+  int acquired = 0;
+};
+
+TEST(Canvas, AcquiresADeviceContextWhenNeeded) {
+  SelfSupplyingCanvas canvas;
+  canvas.FillRectangle({0, 0, 4, 4});
+  canvas.FillRectangle({4, 4, 8, 8});
+  EXPECT_EQ(canvas.acquired, 1);
+  EXPECT_EQ(canvas.PixelAt(1, 1), static_cast<COLORREF>(clWhite));
+}
+
+TEST(Canvas, HandleChangeKeepsThePenPosition) {
+  Surface a, b;
+  TCanvas canvas;
+  canvas.SetHandle(a.dc());
+  canvas.Handle();
+  canvas.MoveToPoint(5, 7);
+  canvas.SetHandle(a.dc());  // same DC: nothing happens
+  EXPECT_EQ(canvas.State(), TCanvasState::All);
+
+  canvas.SetHandle(nullptr);
+  EXPECT_EQ(canvas.State(), TCanvasState::None);
+  // Giving the DC up put the stock objects back.
+  EXPECT_EQ(GetCurrentObject(a.dc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
+  EXPECT_EQ(GetCurrentObject(a.dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+
+  canvas.SetHandle(b.dc());
+  POINT p = {};
+  GetCurrentPositionEx(b.dc(), &p);
+  EXPECT_EQ(p.x, 5);
+  EXPECT_EQ(p.y, 7);
+  EXPECT_EQ(canvas.PenPosition().x, 5);
+  canvas.SetHandle(nullptr);
+}
+
+TEST(Canvas, DrawingOperationsPaintAndNotify) {
+  Surface s;
+  TCanvas canvas;
+  EventLog log;
+  log.Watch(canvas);
+  canvas.SetHandle(s.dc());
+
+  canvas.Brush()->SetColor(clRed);
+  canvas.FillRectangle({0, 0, 4, 4});
+  EXPECT_EQ(canvas.PixelAt(2, 2), static_cast<COLORREF>(clRed));
+  EXPECT_EQ(canvas.PixelAt(5, 5), static_cast<COLORREF>(clWhite));
+
+  canvas.Pen()->SetColor(clBlue);
+  canvas.MoveToPoint(0, 10);
+  canvas.LineToPoint(10, 10);
+  EXPECT_EQ(canvas.PixelAt(5, 10), static_cast<COLORREF>(clBlue));
+
+  canvas.SetPixelAt(15, 15, clLime);
+  EXPECT_EQ(canvas.PixelAt(15, 15), static_cast<COLORREF>(clLime));
+
+  const POINT line[] = {{0, 14}, {8, 14}};
+  canvas.DrawPolyline(line);
+  canvas.DrawRectangle(10, 0, 14, 4);
+  EXPECT_EQ(canvas.PixelAt(10, 0), static_cast<COLORREF>(clBlue));  // pen frame
+  EXPECT_EQ(canvas.PixelAt(12, 2), static_cast<COLORREF>(clRed));   // brush inside
+
+  // Moves, reads and measurements are silent.
+  EXPECT_EQ(log.events, "<><><><><>");
+  EXPECT_EQ(canvas.MeasureText("").cx, 0);
+  EXPECT_GT(canvas.TextWidthOf("Wide text"), canvas.TextWidthOf("W"));
+  EXPECT_GT(canvas.TextHeightOf("W"), 0);
+  canvas.DrawGraphic(0, 0, nullptr);
+  canvas.StretchGraphic({0, 0, 1, 1}, nullptr);
+  EXPECT_EQ(log.events, "<><><><><>");
+  canvas.SetHandle(nullptr);
+}
+
+TEST(Canvas, CopyAreaStretchesWithTheCopyMode) {
+  Surface src, dst;
+  TCanvas source, dest;
+  source.SetHandle(src.dc());
+  dest.SetHandle(dst.dc());
+  source.Brush()->SetColor(clNavy);
+  source.FillRectangle({0, 0, 2, 2});
+  EXPECT_EQ(dest.CopyMode(), 0xCC0020u);
+  dest.CopyArea({0, 0, 8, 8}, &source, {0, 0, 4, 4});
+  EXPECT_EQ(dest.PixelAt(3, 3), static_cast<COLORREF>(clNavy));
+  EXPECT_EQ(dest.PixelAt(6, 6), static_cast<COLORREF>(clWhite));
+
+  dest.SetCopyMode(NOTSRCCOPY);
+  dest.CopyArea({0, 0, 8, 8}, &source, {0, 0, 4, 4});
+  EXPECT_EQ(dest.PixelAt(6, 6), static_cast<COLORREF>(clBlack));
+  source.SetHandle(nullptr);
+  dest.SetHandle(nullptr);
+}
+
+TEST(Canvas, AttributeWritesCopyIntoTheCanvasObjects) {
+  TCanvas canvas;
+  TFont font;
+  font.SetName("Tahoma");
+  canvas.SetFont(&font);
+  EXPECT_NE(canvas.Font(), &font);
+  EXPECT_EQ(canvas.Font()->Name(), "Tahoma");
+  EXPECT_EQ(canvas.Font()->OwnerLock(), &canvas.Lock());
+}
+
+TEST(Canvas, LockCounting) {
+  TCanvas canvas;
+  EXPECT_TRUE(canvas.TryLockCanvas());
+  EXPECT_EQ(canvas.LockCount(), 1);
+  EXPECT_FALSE(canvas.TryLockCanvas());
+  canvas.LockCanvas();
+  EXPECT_EQ(canvas.LockCount(), 2);
+  canvas.UnlockCanvas();
+  canvas.UnlockCanvas();
+  EXPECT_EQ(canvas.LockCount(), 0);
+}
+
+TEST(Canvas, EveryCanvasIsListed) {
+  auto listed = [](TCanvas* c) {
+    CriticalSectionGuard guard(AllCanvases->Lock());
+    const auto& items = AllCanvases->Items();
+    return std::find(items.begin(), items.end(), c) != items.end();
+  };
+  auto canvas = std::make_unique<TCanvas>();
+  TCanvas* raw = canvas.get();
+  EXPECT_TRUE(listed(raw));
+  canvas.reset();
+  EXPECT_FALSE(listed(raw));
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+#include "graphics/font.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "graphics/pen.h"
+#include "runtime/exception.h"
+
+namespace {
+
+// Counts OnChange calls of the object it is bound to.
+class ChangeCounter : public TObject {
+ public:
+  void Changed(TObject*) { ++count; }
+  TNotifyEvent Event() { return TNotifyEvent::Bind<&ChangeCounter::Changed>(this); }
+  int count = 0;
+};
+
+TEST(Font, StartsFromTheDefaults) {
+  TFont f;
+  EXPECT_EQ(f.Height(), DefaultFontAttributes.height);
+  EXPECT_EQ(f.Name(), DefaultFontAttributes.Name());
+  EXPECT_EQ(f.Color(), clWindowText);
+  EXPECT_EQ(f.Charset(), DEFAULT_CHARSET);
+  EXPECT_EQ(f.Pitch(), fpDefault);
+  EXPECT_EQ(f.Style(), 0);
+  EXPECT_EQ(f.PixelsPerInch(), DisplayPixelsPerInch);
+  EXPECT_EQ(DefaultFontAttributes.height, -MulDiv(8, DisplayPixelsPerInch, 72));
+}
+
+TEST(Font, OnChangeFiresOnlyForRealChanges) {
+  TFont f;
+  ChangeCounter counter;
+  f.OnChange = counter.Event();
+
+  f.SetHeight(f.Height());
+  f.SetColor(f.Color());
+  f.SetName(f.Name());
+  f.SetStyle(f.Style());
+  EXPECT_EQ(counter.count, 0);
+
+  f.SetColor(clRed);
+  EXPECT_EQ(counter.count, 1);
+  f.SetHeight(-30);
+  EXPECT_EQ(counter.count, 2);
+  f.SetStyle(StyleBit(fsItalic) | StyleBit(fsUnderline));
+  f.SetPitch(fpFixed);
+  f.SetCharset(RUSSIAN_CHARSET);
+  f.SetOrientation(900);
+  EXPECT_EQ(counter.count, 6);
+  EXPECT_EQ(f.Orientation(), 900);
+  EXPECT_EQ(f.Charset(), RUSSIAN_CHARSET);
+}
+
+TEST(Font, NameRules) {
+  TFont f;
+  f.SetName("Tahoma");
+  f.SetName("");
+  EXPECT_EQ(f.Name(), "Tahoma");
+  const std::string forty(40, 'x');
+  f.SetName(forty);
+  EXPECT_EQ(f.Name(), forty.substr(0, 31));
+}
+
+TEST(Font, SizeAndHeightGoThroughPixelsPerInch) {
+  TFont f;
+  f.SetPixelsPerInch(96);
+  f.SetSize(8);
+  EXPECT_EQ(f.Height(), -11);  // 10.67 rounds to the nearest integer
+  f.SetHeight(-16);
+  EXPECT_EQ(f.Size(), 12);
+  f.SetPixelsPerInch(120);
+  EXPECT_EQ(f.Size(), 10);  // 9.6 rounds up
+}
+
+TEST(Font, NativeRequestCarriesEveryAttribute) {
+  FontAttributes a;
+  std::memset(&a, 0, sizeof a);
+  a.height = -16;
+  a.orientation = 450;
+  a.style = StyleBit(fsBold) | StyleBit(fsStrikeOut);
+  a.charset = SYMBOL_CHARSET;
+  a.pitch = fpVariable;
+  a.SetName("Tahoma");
+  LOGFONTA lf = LogFontOf(a);
+  EXPECT_EQ(lf.lfHeight, -16);
+  EXPECT_EQ(lf.lfWidth, 0);
+  EXPECT_EQ(lf.lfEscapement, 450);
+  EXPECT_EQ(lf.lfOrientation, 450);
+  EXPECT_EQ(lf.lfWeight, 700);
+  EXPECT_EQ(lf.lfItalic, 0);
+  EXPECT_EQ(lf.lfUnderline, 0);
+  EXPECT_EQ(lf.lfStrikeOut, 1);
+  EXPECT_EQ(lf.lfCharSet, SYMBOL_CHARSET);
+  EXPECT_EQ(lf.lfOutPrecision, 7);  // only outline fonts can be rotated
+  EXPECT_EQ(lf.lfClipPrecision, 0);
+  EXPECT_EQ(lf.lfQuality, 0);
+  EXPECT_EQ(lf.lfPitchAndFamily, 2);
+  EXPECT_STREQ(lf.lfFaceName, "Tahoma");
+
+  a.orientation = 0;
+  a.style = StyleBit(fsItalic) | StyleBit(fsUnderline);
+  a.pitch = fpFixed;
+  lf = LogFontOf(a);
+  EXPECT_EQ(lf.lfOutPrecision, 0);
+  EXPECT_EQ(lf.lfWeight, 400);
+  EXPECT_EQ(lf.lfItalic, 1);
+  EXPECT_EQ(lf.lfUnderline, 1);
+  EXPECT_EQ(lf.lfPitchAndFamily, 1);
+}
+
+TEST(Font, DefaultNameAndCharsetComeFromTheDefaultFont) {
+  FontAttributes a;
+  std::memcpy(&a, &DefaultFontAttributes, sizeof a);
+  a.SetName("dEfAuLt");
+  a.charset = DEFAULT_CHARSET;
+  EXPECT_EQ(std::string(LogFontOf(a).lfFaceName), DefaultFontAttributes.Name());
+  EXPECT_EQ(LogFontOf(a).lfCharSet, DEFAULT_CHARSET);
+
+  const TFontCharset saved = DefaultFontAttributes.charset;
+  DefaultFontAttributes.charset = RUSSIAN_CHARSET;
+  EXPECT_EQ(LogFontOf(a).lfCharSet, RUSSIAN_CHARSET);
+  a.charset = GREEK_CHARSET;
+  EXPECT_EQ(LogFontOf(a).lfCharSet, GREEK_CHARSET);
+  DefaultFontAttributes.charset = saved;
+}
+
+TEST(Font, HandleMatchesTheAttributes) {
+  TFont f;
+  f.SetName("Tahoma");
+  f.SetHeight(-16);
+  f.SetStyle(StyleBit(fsBold));
+  LOGFONTA lf;
+  ASSERT_EQ(GetObjectA(f.Handle(), sizeof lf, &lf), static_cast<int>(sizeof lf));
+  EXPECT_EQ(lf.lfHeight, -16);
+  EXPECT_EQ(lf.lfWeight, 700);
+  EXPECT_STREQ(lf.lfFaceName, "Tahoma");
+}
+
+TEST(Font, AdoptedHandleIsReadBackAndOwned) {
+  HFONT h = CreateFontA(-20, 0, 0, 0, FW_HEAVY, TRUE, FALSE, TRUE, RUSSIAN_CHARSET, 0, 0, 0,
+                        FIXED_PITCH | FF_MODERN, "Courier New");
+  ASSERT_NE(h, nullptr);
+  auto f = std::make_unique<TFont>();
+  ChangeCounter counter;
+  f->OnChange = counter.Event();
+  f->SetHandle(h);
+  EXPECT_EQ(counter.count, 1);
+  EXPECT_EQ(f->Handle(), h);
+  EXPECT_EQ(f->Height(), -20);
+  EXPECT_EQ(f->Style(), StyleBit(fsBold) | StyleBit(fsItalic) | StyleBit(fsStrikeOut));
+  EXPECT_EQ(f->Charset(), RUSSIAN_CHARSET);
+  EXPECT_EQ(f->Pitch(), fpFixed);
+  EXPECT_EQ(f->Name(), "Courier New");
+
+  // Any later change leaves the adopted font for a cache-made one.
+  f->SetHeight(-21);
+  EXPECT_NE(f->Handle(), h);
+  EXPECT_EQ(GetObjectType(h), 0u);
+
+  EXPECT_EQ(AttributesFromHandle(nullptr).handle, nullptr);
+  EXPECT_EQ(AttributesFromHandle(nullptr).Name(), DefaultFontAttributes.Name());
+}
+
+TEST(Font, AssignCarriesPointSizeAcrossResolutions) {
+  TFont source, dest;
+  source.SetPixelsPerInch(96);
+  source.SetName("Tahoma");
+  source.SetHeight(-16);
+  source.SetColor(clLime);
+  dest.SetPixelsPerInch(120);
+  dest.Assign(&source);
+  EXPECT_EQ(dest.Name(), "Tahoma");
+  EXPECT_EQ(dest.Color(), clLime);
+  EXPECT_EQ(dest.Size(), 12);
+  EXPECT_EQ(dest.Height(), -20);
+
+  TFont same;
+  same.SetPixelsPerInch(96);
+  same.Assign(&source);
+  EXPECT_EQ(same.Resource(), source.Resource());
+}
+
+TEST(Font, AssignFromAnotherKindFails) {
+  TFont f;
+  TPen p;
+  try {
+    f.Assign(&p);
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), "Cannot assign a TPen to a TFont");
+  }
+}
+
+}  // namespace
