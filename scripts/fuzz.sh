@@ -11,7 +11,7 @@ build="$root/build-fuzz"
 shopt -s nullglob
 sources=("$root"/fuzz/*_fuzz.cpp)
 if [ ${#sources[@]} -eq 0 ]; then
-  echo "fuzz: no fuzz targets yet, skipped"
+  echo "summary: no fuzz targets yet, skipped"
   exit 0
 fi
 
@@ -41,8 +41,8 @@ for source in "${sources[@]}"; do
 done
 
 if [ ${#crashed[@]} -eq 0 ]; then
-  echo "fuzz: ${#sources[@]} targets, ${per} s each, no crashes"
+  echo "summary: ${#sources[@]} targets, ${per} s each, no crashes"
 else
-  echo "fuzz: FAILED in ${crashed[*]} (inputs in ${artifacts#"$root"/})"
+  echo "summary: crashes in ${crashed[*]} (inputs in ${artifacts#"$root"/})"
   exit 1
 fi
