@@ -1,0 +1,294 @@
+// TReader: the root record, child records, class resolution and recovery.
+#include <algorithm>
+#include <cstring>
+
+#include "classes/class_registry.h"
+#include "classes/component.h"
+#include "classes/form_resources.h"
+#include "classes/metadata.h"
+#include "classes/reader.h"
+#include "classes/reader_fixups.h"
+#include "classes/reader_nesting.h"
+#include "runtime/exception.h"
+#include "runtime/format.h"
+#include "runtime/messages.h"
+#include "runtime/namespace_lock.h"
+
+namespace {
+
+// A cross-root fixup that keeps failing although the error hook reports it handled
+// would otherwise be retried for ever.
+constexpr int kMaxGlobalResolveAttempts = 16;
+
+bool Contains(const std::vector<TComponent*>& list, const TComponent* component) {
+  return std::find(list.begin(), list.end(), component) != list.end();
+}
+
+}  // namespace
+
+TReaderNesting::TReaderNesting(TReader& reader) : reader_(reader) {
+  if (reader_.nesting_ >= TReader::kMaxNesting) {
+    throw EReadError(msg::kInvalidStreamFormat, {});
+  }
+  ++reader_.nesting_;
+}
+
+void TReader::SetRoot(TComponent* root) { TFiler::SetRoot(root); }
+
+bool TReader::Error(const std::string& message) {
+  bool handled = false;
+  if (ErrorHook) ErrorHook(*this, message, handled);
+  return handled;
+}
+
+void TReader::SetName(TComponent* component, std::string& name) {
+  if (SetNameHook) SetNameHook(*this, component, name);
+  component->AssignName(name);
+}
+
+void TReader::ReferenceName(std::string& name) {
+  if (ReferenceNameHook) ReferenceNameHook(*this, name);
+}
+
+TComponent* TReader::FindAncestorComponent(const std::string& name, const ClassMetadata* cls) {
+  TComponent* found = lookupRoot_ ? lookupRoot_->FindOwned(name) : nullptr;
+  if (found == nullptr && AncestorNotFoundHook) AncestorNotFoundHook(*this, name, cls, found);
+  return found;
+}
+
+const ClassMetadata& TReader::FindComponentClass(const std::string& className) {
+  auto lookupOn = [&](TComponent* where) -> const ClassMetadata* {
+    if (where == nullptr) return nullptr;
+    if (const ClassMetadata* cls = FindFieldClass(where->Meta(), className)) return cls;
+    return finder_ ? finder_->Lookup(className) : LookupRegisteredClass(className);
+  };
+  const ClassMetadata* cls = lookupOn(root_);
+  if (root_ == nullptr) cls = LookupRegisteredClass(className);
+  if (cls == nullptr && lookupRoot_ != root_) cls = lookupOn(lookupRoot_);
+  if (FindComponentClassHook) FindComponentClassHook(*this, className, cls);
+  if (cls == nullptr || !cls->IsComponentClass()) {
+    throw EClassNotFound(msg::kClassNotFound, {className});
+  }
+  return *cls;
+}
+
+TComponent* TReader::LoadRoot(TComponent* root) {
+  char signature[4];
+  Read(signature, 4);
+  if (std::memcmp(signature, kFormSignature, 4) != 0) {
+    throw EReadError(msg::kInvalidStreamFormat, {});
+  }
+  WriteLockGuard nameSpace(NameSpaceLock());
+  TComponent* result = root;
+  bool created = false;
+  std::vector<TComponent*> privateList;
+  try {
+    int32_t childPos;
+    ReadPrefix(childPos);  // the root's flags mean nothing here
+    if (root != nullptr) {
+      ReadShortString();
+      if (root->HasState(stDesigning)) {
+        ReadShortString();
+      } else {
+        root->IncludeState(stLoading | stReading);
+        const std::string stored = ReadShortString();
+        // Another live root may already carry the stored name (a second copy of
+        // the same form): the first free of Name, Name_1, Name_2, ... is taken.
+        std::string candidate = stored;
+        for (int i = 1; LookupGlobalComponent(candidate) != nullptr; ++i) {
+          candidate = FormatText("%s_%d", {stored, i});
+        }
+        root->AssignName(candidate);
+      }
+    } else {
+      const ClassMetadata& cls = RequireRegisteredClass(ReadShortString());
+      if (!cls.IsComponentClass()) throw EClassNotFound(msg::kClassNotFound, {cls.name});
+      result = cls.Construct(nullptr);
+      created = true;
+      result->AssignName(ReadShortString());
+    }
+
+    SetRoot(result);
+    lookupRoot_ = result;
+    finder_ = std::make_unique<TClassFinder>(result->Meta(), true);
+    loaded_ = SharedLoadedList();
+    if (loaded_ == nullptr) loaded_ = &privateList;
+    if (!Contains(*loaded_, result)) loaded_->push_back(result);
+
+    owner_ = result;
+    result->IncludeState(stLoading | stReading);
+    result->ReadOwnState(*this);
+    result->ExcludeState(stReading);
+
+    if (loaded_ == &privateList) {
+      // Only the components present when the calls begin are finished here.
+      const size_t count = privateList.size();
+      for (size_t i = 0; i < count; ++i) privateList[i]->FinishLoading();
+    }
+    loaded_ = nullptr;
+    finder_.reset();
+    ResolveGlobalReferencesRetrying();
+  } catch (...) {
+    loaded_ = nullptr;
+    finder_.reset();
+    RemoveGlobalReferencesOfRoot(root);
+    if (result != nullptr) {
+      // A root left behind must not look as if it were still being read: pending
+      // references of other roots would wait for it for ever.
+      result->ExcludeState(stReading);
+      if (created) {
+        ForgetSharedLoaded(result);
+        if (root_ == result) root_ = nullptr;
+        if (lookupRoot_ == result) lookupRoot_ = nullptr;
+        if (owner_ == result) owner_ = nullptr;
+        result->Free();
+      }
+    }
+    throw;
+  }
+  return result;
+}
+
+void TReader::ResolveGlobalReferencesRetrying() {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      ResolveGlobalReferences();
+      return;
+    } catch (const Exception& e) {
+      if (attempt >= kMaxGlobalResolveAttempts || !Error(e.Message())) throw;
+    }
+  }
+}
+
+void TReader::ReadComponentData(TComponent* instance) {
+  TReaderNesting nest(*this);
+  std::unique_ptr<std::vector<TPropFixup*>> ownFixups;
+  if (fixups_ == nullptr) {
+    ownFixups = std::make_unique<std::vector<TPropFixup*>>();
+    fixups_ = ownFixups.get();
+  }
+  try {
+    while (!EndOfList()) ReadPropertyEntry(instance);
+    ReadValue();
+
+    TComponent* const savedParent = parent_;
+    TComponent* const savedOwner = owner_;
+    parent_ = instance->ChildParentFor();
+    owner_ = instance->ChildOwnerFor();
+    if (owner_ == nullptr) owner_ = root_;
+    try {
+      while (!EndOfList()) LoadChild(nullptr);
+      ReadValue();
+    } catch (...) {
+      parent_ = savedParent;
+      owner_ = savedOwner;
+      throw;
+    }
+    parent_ = savedParent;
+    owner_ = savedOwner;
+  } catch (...) {
+    if (ownFixups) {
+      for (TPropFixup* fixup : *ownFixups) delete fixup;
+      fixups_ = nullptr;
+    }
+    throw;
+  }
+  if (ownFixups) {
+    fixups_ = nullptr;
+    ResolveLocalReferences(*this, *ownFixups);
+  }
+}
+
+bool TReader::RecoverChild(const Exception& error, TComponent*& component, bool created) {
+  if (created && component != nullptr) component->Free();
+  component = nullptr;
+  SkipComponent(false);
+  return Error(error.Message());
+}
+
+TComponent* TReader::LoadChild(TComponent* component) {
+  TReaderNesting nest(*this);
+  int32_t childPos;
+  const uint8_t flags = ReadPrefix(childPos);
+  const std::string className = ReadShortString();
+  std::string name = ReadShortString();
+
+  struct Restore {
+    TReader& reader;
+    TComponent* parent;
+    TComponent* lookupRoot;
+    ~Restore() {
+      reader.parent_ = parent;
+      reader.lookupRoot_ = lookupRoot;
+    }
+  } restore{*this, parent_, lookupRoot_};
+
+  TComponent* result = component;
+  bool created = false;
+  if (result == nullptr) {
+    try {
+      if (flags & hfInherited) {
+        const ClassMetadata& cls = FindComponentClass(className);
+        result = FindAncestorComponent(name, &cls);
+        if (result == nullptr) throw EReadError(msg::kAncestorNotFound, {name});
+        parent_ = result->ParentOfComponent();
+        if (parent_ == nullptr) parent_ = root_;
+      } else {
+        const ClassMetadata& cls = FindComponentClass(className);
+        if (CreateComponentHook) CreateComponentHook(*this, cls, result);
+        if (result == nullptr) {
+          const uint16_t initial = (flags & hfInline) ? (stLoading | stInline) : 0;
+          result = cls.Construct(owner_, initial);
+        }
+        created = true;
+        result->IncludeState(stLoading);
+      }
+    } catch (const Exception& e) {
+      if (!RecoverChild(e, result, created)) throw;
+      return nullptr;
+    }
+  }
+
+  try {
+    std::vector<TComponent*> subComponents;
+    for (int i = 0, count = result->OwnedCount(); i < count; ++i) {
+      TComponent* owned = result->OwnedAt(i);
+      if (owned->HasStyle(sySubComponent)) subComponents.push_back(owned);
+    }
+    result->IncludeState(stLoading);
+    for (TComponent* sub : subComponents) sub->IncludeState(stLoading);
+
+    if (!(flags & hfInherited)) {
+      try {
+        result->AttachToParent(parent_);
+        SetName(result, name);
+        if (result->HasState(stDesigning) && LookupGlobalComponent(name) == result) {
+          result->IncludeState(stInline);
+        }
+      } catch (const Exception& e) {
+        const bool handled = RecoverChild(e, result, created);
+        created = false;  // already destroyed by the recovery
+        if (!handled) throw;
+        return nullptr;
+      }
+    }
+    if (result->HasState(stInline)) lookupRoot_ = result;
+
+    result->IncludeState(stReading);
+    for (TComponent* sub : subComponents) sub->IncludeState(stReading);
+    result->ReadOwnState(*this);
+    result->ExcludeState(stReading);
+    for (TComponent* sub : subComponents) sub->ExcludeState(stReading);
+
+    if ((flags & hfChildPos) && parent_ != nullptr) parent_->PlaceChildAt(result, childPos);
+
+    if (loaded_ != nullptr && (!(flags & hfInherited) || !Contains(*loaded_, result))) {
+      for (TComponent* sub : subComponents) loaded_->push_back(sub);
+      loaded_->push_back(result);
+    }
+  } catch (...) {
+    if (created && result != nullptr) result->Free();
+    throw;
+  }
+  return result;
+}
