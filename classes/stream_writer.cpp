@@ -60,6 +60,7 @@ void StreamWriter::WriteComponentHeader(std::string_view className, std::string_
   if (className.size() >= kHeaderPrefixMark) {
     throw EWriteError("Class name is longer than 239 bytes");
   }
+  if (name.size() > 255) throw EWriteError("Component name is longer than 255 bytes");
   PutShort(className, "Class name");
   PutShort(name, "Component name");
 }
