@@ -146,6 +146,10 @@ float RiverCenter(const Layout& l, float t, float z) {
   return l.w * 0.5f + l.w * (t + 0.035f) * 0.34f * std::sin(0.55f * z - 0.22f);
 }
 
+float RiverHalfWidth(const Layout& l, float t, float z) {
+  return l.w * (t + 0.035f) * (0.15f + 0.02f * std::sin(z * 1.7f));
+}
+
 float MoundTop(const Layout& l, float x) {
   const float bump = std::exp(-std::pow((x - l.w * 0.13f) / (l.w * 0.24f), 2.0f));
   return l.h * 1.06f - l.h * 0.34f * bump - 10.0f * Fbm(x / 60.0f, 5.0f, 3, 61);
@@ -160,7 +164,7 @@ void PaintValley(Canvas& canvas, const Layout& l) {
     const float z = 1.0f / (t + 0.035f);
     const float fog = std::exp(-t * 7.0f);
     const float center = RiverCenter(l, t, z);
-    const float halfWidth = l.w * (t + 0.035f) * (0.15f + 0.02f * std::sin(z * 1.7f));
+    const float halfWidth = RiverHalfWidth(l, t, z);
     const int mirrorY = static_cast<int>(2.0f * l.horizon - y);
     for (int x = 0; x < canvas.Width(); ++x) {
       const float wx = (x + 0.5f - l.w * 0.5f) / (l.w * (t + 0.035f));
@@ -195,6 +199,37 @@ void PaintValley(Canvas& canvas, const Layout& l) {
         canvas.At(x, y) = Mix(ground, w, water);
       } else {
         canvas.At(x, y) = ground;
+      }
+    }
+  }
+}
+
+// Dark firs scattered over the valley floor, smaller and mistier with distance.
+void PaintTrees(Canvas& canvas, const Layout& l) {
+  constexpr int kTrees = 150;
+  // Far trees first so nearer ones overlap them: depth rises with the index.
+  for (int i = 0; i < kTrees; ++i) {
+    const float t = 0.03f + 0.30f * (i + Hash01(i, 0, 91)) / kTrees;
+    const float z = 1.0f / (t + 0.035f);
+    const float baseY = l.horizon + t * (l.h - l.horizon);
+    const float x = Hash01(i, 1, 91) * l.w;
+    const float height = l.h * (t + 0.035f) * (0.16f + 0.14f * Hash01(i, 2, 91));
+    const float halfBase = height * 0.26f;
+    const float clearance = RiverHalfWidth(l, t, z) + halfBase + 0.02f * l.w;
+    if (std::fabs(x - RiverCenter(l, t, z)) < clearance) continue;
+    // Firs grow in groves rather than evenly.
+    if (Fbm(x / l.w * 5.0f, z * 0.35f, 3, 92) < 0.52f) continue;
+    const float fog = std::exp(-t * 7.0f);
+    const Rgb color = Mix(Rgb{0.030f, 0.032f, 0.045f}, Rgb{0.26f, 0.14f, 0.22f}, fog * 0.85f);
+    for (int y = static_cast<int>(baseY - height) - 1; y <= static_cast<int>(baseY); ++y) {
+      const float s = Clamp01((baseY - (y + 0.5f)) / height);  // 0 at the foot, 1 at the tip
+      // Tiers of branches: each widens and then steps in.
+      const float tier = s * 4.0f - std::floor(s * 4.0f);
+      float half = halfBase * (1.0f - s) * (0.65f + 0.35f * (1.0f - tier));
+      if (s < 0.08f) half = std::max(half * 0.25f, 0.8f);  // trunk
+      for (int px = static_cast<int>(x - half) - 1; px <= static_cast<int>(x + half) + 1; ++px) {
+        const float coverage = Clamp01(half + 0.5f - std::fabs(px + 0.5f - x));
+        canvas.Blend(px, y, color, coverage);
       }
     }
   }
@@ -243,7 +278,7 @@ void ApplyVignetteAndGrain(Canvas& canvas, const Layout& l) {
       const float dy = (y + 0.5f) / l.h - 0.5f;
       const float v = 1.0f - 0.45f * (dx * dx * 1.1f + dy * dy * 1.3f);
       // Fine grain hides banding in the long gradients.
-      const float grain = (Hash01(x, y, 99) - 0.5f) * 0.022f;
+      const float grain = (Hash01(x, y, 99) - 0.5f) * 0.019f;
       Rgb& p = canvas.At(x, y);
       p = p * v + Rgb{grain, grain, grain};
     }
@@ -264,6 +299,7 @@ Canvas RenderScene(int width, int height) {
   PaintRidge(canvas, l, middle, false);
   PaintRidge(canvas, l, near, true);
   PaintValley(canvas, l);
+  PaintTrees(canvas, l);
   PaintForeground(canvas, l);
   const LanternPlacement lantern{l.w * 0.15f, MoundTop(l, l.w * 0.15f) + 6.0f, height / 846.0f};
   AddLanternGlow(canvas, lantern);
