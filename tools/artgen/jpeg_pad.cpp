@@ -4,7 +4,9 @@ namespace artgen {
 
 namespace {
 
-constexpr char kCommentText[] = "Brass lantern over the river valley at dusk. Procedural artwork. ";
+// Said once; the rest of the padding is zero bytes, so tools that print
+// comments show one short line rather than pages of repetition.
+constexpr char kCommentText[] = "Brass lantern over the river valley at dusk. Procedural artwork.";
 
 void AppendComment(std::vector<uint8_t>& out, size_t segmentSize) {
   const size_t length = segmentSize - 2;
@@ -13,7 +15,7 @@ void AppendComment(std::vector<uint8_t>& out, size_t segmentSize) {
   out.push_back(static_cast<uint8_t>(length >> 8));
   out.push_back(static_cast<uint8_t>(length & 0xFF));
   for (size_t i = 0; i < length - 2; ++i) {
-    out.push_back(static_cast<uint8_t>(kCommentText[i % (sizeof(kCommentText) - 1)]));
+    out.push_back(i < sizeof(kCommentText) - 1 ? static_cast<uint8_t>(kCommentText[i]) : 0);
   }
 }
 
