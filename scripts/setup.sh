@@ -33,7 +33,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   xvfb xdotool x11-apps imagemagick \
   clang libclang-rt-14-dev llvm \
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev \
-  nasm dpkg-dev devscripts fakeroot \
+  nasm dpkg-dev devscripts fakeroot file \
   wine wine32:i386 >/dev/null
 
 $SUDO touch "$stamp"
