@@ -1,8 +1,11 @@
 // The artwork generator: exact-size padding, the read-back checks, and the scene.
 #include <gtest/gtest.h>
+#include <jpeglib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "tools/artgen/jpeg_encode.h"
 #include "tools/artgen/jpeg_pad.h"
 #include "tools/artgen/jpeg_verify.h"
+#include "tools/artgen/noise.h"
 #include "tools/artgen/scene.h"
 
 namespace artgen {
@@ -42,6 +46,94 @@ size_t FindSegment(const std::vector<uint8_t>& b, uint8_t marker) {
     pos += 2 + SegmentLength(b, pos);
   }
   return 0;
+}
+
+// Decodes to RGB triples with the library's own error handling (tests only
+// decode files they just made).
+std::vector<uint8_t> DecodeRgb(const std::vector<uint8_t>& jpeg, int* width, int* height) {
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, const_cast<unsigned char*>(jpeg.data()), jpeg.size());
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&cinfo);
+  *width = static_cast<int>(cinfo.output_width);
+  *height = static_cast<int>(cinfo.output_height);
+  std::vector<uint8_t> rgb(static_cast<size_t>(*width) * *height * 3);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = rgb.data() + static_cast<size_t>(cinfo.output_scanline) * *width * 3;
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return rgb;
+}
+
+TEST(ArtgenNoise, StaysInRangeAndIsContinuous) {
+  // On lattice points the noise is exactly the hash there.
+  EXPECT_FLOAT_EQ(ValueNoise(3.0f, -2.0f, 5), Hash01(3, -2, 5));
+  float lo = 1.0f;
+  float hi = 0.0f;
+  for (int i = 0; i < 2000; ++i) {
+    const float x = -50.0f + i * 0.0731f;
+    const float y = 17.0f - i * 0.0419f;
+    for (float v : {ValueNoise(x, y, 1), Fbm(x, y, 6, 2), RidgedFbm(x, y, 6, 3)}) {
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+    // No jumps across cell borders, including negative coordinates.
+    EXPECT_NEAR(ValueNoise(x, y, 1), ValueNoise(x + 1e-3f, y, 1), 0.01f) << x;
+  }
+  EXPECT_GE(lo, 0.0f);
+  EXPECT_LE(hi, 1.0f);
+  EXPECT_LT(lo, 0.2f);  // and it really varies
+  EXPECT_GT(hi, 0.8f);
+}
+
+TEST(ArtgenCanvas, BlendsClampsAndRoundsToBytes) {
+  Canvas c(3, 2);
+  c.At(0, 0) = {-0.5f, 0.5f, 1.5f};
+  c.At(1, 0) = {0.2f, 0.2f, 0.2f};
+  c.Blend(1, 0, {1.0f, 1.0f, 1.0f}, 0.5f);
+  c.Blend(2, 0, {1.0f, 0.0f, 0.0f}, 7.0f);   // coverage beyond 1 paints fully, no more
+  c.Blend(-1, 0, {1.0f, 1.0f, 1.0f}, 1.0f);  // outside: ignored
+  c.Blend(0, 2, {1.0f, 1.0f, 1.0f}, 1.0f);
+  // Reads outside the picture take the nearest edge pixel.
+  EXPECT_FLOAT_EQ(c.Sample(-5, -9).b, 1.5f);
+  EXPECT_FLOAT_EQ(c.Sample(7, -3).r, 1.0f);
+  EXPECT_FLOAT_EQ(c.Sample(7, 9).r, 0.0f);
+  const std::vector<uint8_t> bytes = c.ToRgb8();
+  ASSERT_EQ(bytes.size(), 18u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 9),
+            (std::vector<uint8_t>{0, 128, 255, 153, 153, 153, 255, 0, 0}));
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 9, bytes.end()), std::vector<uint8_t>(9, 0));
+}
+
+TEST(ArtgenEncode, ColoursSurviveTheRoundTripInTheirOrder) {
+  // Left half red, right half blue: a swapped channel order would show at once.
+  const int w = 32;
+  const int h = 16;
+  std::vector<uint8_t> rgb;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const bool red = x < w / 2;
+      rgb.insert(rgb.end(),
+                 {static_cast<uint8_t>(red ? 220 : 20), 30, static_cast<uint8_t>(red ? 20 : 220)});
+    }
+  }
+  int dw = 0;
+  int dh = 0;
+  const std::vector<uint8_t> back = DecodeRgb(EncodeJpeg(rgb, w, h, 95), &dw, &dh);
+  ASSERT_EQ(dw, w);
+  ASSERT_EQ(dh, h);
+  for (int x : {2, 29}) {
+    const size_t at = (static_cast<size_t>(8) * w + x) * 3;
+    EXPECT_NEAR(back[at], rgb[at], 8) << x;
+    EXPECT_NEAR(back[at + 1], rgb[at + 1], 8) << x;
+    EXPECT_NEAR(back[at + 2], rgb[at + 2], 8) << x;
+  }
 }
 
 TEST(ArtgenPadding, CommentSegmentsFollowJfifAndKeepTheRestIntact) {

@@ -65,7 +65,8 @@ struct HeaderFacts {
   unsigned rowsDecoded = 0;
 };
 
-void ReadBack(const uint8_t* data, size_t size, unsigned char* row, HeaderFacts* facts) {
+void ReadBack(const uint8_t* data, size_t size, unsigned char* row, size_t rowCapacity,
+              HeaderFacts* facts) {
   jpeg_decompress_struct cinfo{};
   ErrorManager err{};
   cinfo.err = jpeg_std_error(&err.pub);
@@ -92,7 +93,10 @@ void ReadBack(const uint8_t* data, size_t size, unsigned char* row, HeaderFacts*
     facts->sampling[c][0] = cinfo.comp_info[c].h_samp_factor;
     facts->sampling[c][1] = cinfo.comp_info[c].v_samp_factor;
   }
-  if (facts->components == 3 && facts->width > 0) {
+  // The row buffer was sized for the expected width; a file claiming a wider
+  // picture is reported by the size check instead of being decoded.
+  if (facts->components == 3 && facts->width > 0 &&
+      static_cast<size_t>(facts->width) * 3 <= rowCapacity) {
     // Decode it all: a file that only parses is not enough for the launcher.
     jpeg_start_decompress(&cinfo);
     while (cinfo.output_scanline < cinfo.output_height) {
@@ -115,10 +119,9 @@ std::string VerifyArtwork(const std::vector<uint8_t>& jpeg, const ArtworkShape& 
            std::to_string(shape.fileSize);
   }
   if (std::string markers = CheckMarkers(jpeg); !markers.empty()) return markers;
-  std::vector<unsigned char> row(static_cast<size_t>(shape.width > 0 ? shape.width : 1) * 3 +
-                                 64 * 1024);
+  std::vector<unsigned char> row(static_cast<size_t>(shape.width > 0 ? shape.width : 1) * 3);
   HeaderFacts facts;
-  ReadBack(jpeg.data(), jpeg.size(), row.data(), &facts);
+  ReadBack(jpeg.data(), jpeg.size(), row.data(), row.size(), &facts);
   if (!facts.ok) return "libjpeg rejected the file (message " + std::to_string(facts.msgCode) + ")";
   if (!facts.jfif) return "no JFIF marker";
   if (facts.width != static_cast<unsigned>(shape.width) ||
