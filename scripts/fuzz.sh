@@ -6,7 +6,7 @@ set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 budget=${FUZZ_SECONDS:-60}
-build="$root/build-fuzz"
+build=${LAUNCHER_FUZZ_BUILD:-$root/build-fuzz}
 
 shopt -s nullglob
 sources=("$root"/fuzz/*_fuzz.cpp)

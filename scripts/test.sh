@@ -6,7 +6,10 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=2
-logs="$root/.cache/test-logs"
+# Build folders: $build, $build-asan, $build-win, $build-fuzz. A helper working beside
+# others sets LAUNCHER_BUILD=build-<name> so parallel runs never share a folder.
+build=${LAUNCHER_BUILD:-build}
+logs="$root/.cache/test-logs/$build"
 mkdir -p "$logs"
 summary=()
 failed=0
@@ -37,14 +40,14 @@ configure_and_build() {
 }
 
 native() {
-  configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=Release || return 1
-  ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
+  configure_and_build "$root/$build" -DCMAKE_BUILD_TYPE=Release || return 1
+  ctest --test-dir "$root/$build" --output-on-failure -j"$jobs"
 }
 
 sanitized() {
-  configure_and_build "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DLAUNCHER_SANITIZE=ON || return 1
+  configure_and_build "$root/$build-asan" -DCMAKE_BUILD_TYPE=Debug -DLAUNCHER_SANITIZE=ON || return 1
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs"
+    ctest --test-dir "$root/$build-asan" --output-on-failure -j"$jobs"
 }
 
 xvfb_pid=""
@@ -71,7 +74,7 @@ start_xvfb() {
 
 # One 32-bit prefix, created once and reused; no first-run dialogs, no debug chatter.
 prepare_wine() {
-  export WINEPREFIX="$root/.cache/wine"
+  export WINEPREFIX="$root/.cache/wine-$build"
   export WINEARCH=win32
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -91,14 +94,14 @@ prepare_wine() {
 windows() {
   trap cleanup EXIT
   # The host tools, even when the rest of the native build failed.
-  ninja -C "$root/build" -j"$jobs" host_tools || return 1
+  ninja -C "$root/$build" -j"$jobs" host_tools || return 1
   "$root/scripts/build-libjpeg-win32.sh" || return 1
-  configure_and_build "$root/build-win" -DCMAKE_BUILD_TYPE=Release \
+  configure_and_build "$root/$build-win" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DLIBJPEG_WIN32_ROOT="$root/.cache/libjpeg-win32" \
-    -DLAUNCHER_HOST_TOOLS="$root/build/tools" || return 1
+    -DLAUNCHER_HOST_TOOLS="$root/$build/tools" || return 1
   local exe bad=0
-  for exe in "$root"/build-win/tests/*_tests.exe; do
+  for exe in "$root/$build-win"/tests/*_tests.exe; do
     [ -e "$exe" ] || continue
     if ! file "$exe" | grep -q 'PE32 executable (console) Intel 80386'; then
       echo "not a 32-bit console program: $(file "$exe")"
@@ -108,11 +111,11 @@ windows() {
   [ "$bad" -eq 0 ] || return 1
   start_xvfb || return 1
   prepare_wine || return 1
-  ctest --test-dir "$root/build-win" --output-on-failure -j"$jobs"
+  ctest --test-dir "$root/$build-win" --output-on-failure -j"$jobs"
 }
 
 fuzzers() {
-  "$root/scripts/fuzz.sh"
+  LAUNCHER_FUZZ_BUILD="$root/$build-fuzz" "$root/scripts/fuzz.sh"
 }
 
 start=$(date +%s)
