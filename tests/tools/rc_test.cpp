@@ -16,8 +16,8 @@
 #include "tools/rc/cpp_writer.h"
 
 namespace fs = std::filesystem;
-using rc::Resource;
 using rc::ResId;
+using rc::Resource;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
@@ -79,7 +79,8 @@ class RcTest : public ::testing::Test {
 };
 
 TEST_F(RcTest, StringTableIsSplitIntoBlocksOfSixteen) {
-  rc::Script s = Compile("STRINGTABLE\nBEGIN\n  65340, \"Stream read error\"\n  65341 \"x\"\nEND\n");
+  rc::Script s =
+      Compile("STRINGTABLE\nBEGIN\n  65340, \"Stream read error\"\n  65341 \"x\"\nEND\n");
   // 65340 >> 4 = 4083, stored as block 4084 at index 12.
   ASSERT_EQ(s.resources.size(), 1u);
   const Resource& block = s.resources[0];
@@ -100,7 +101,7 @@ TEST_F(RcTest, StringEscapesAndCodePages) {
       "STRINGTABLE {\n"
       "  1, \"a\\r\\nb\\tc\\\\\"\n"
       "  2, \"say \"\"hi\"\" \\\"x\\\"\"\n"
-      "  3, \"\x80\xe9\"\n"           // code page 1252 until a pragma says otherwise
+      "  3, \"\x80\xe9\"\n"  // code page 1252 until a pragma says otherwise
       "  4, \"con\" \"cat\"\n"
       "  5, L\"\\x263a\"\n"
       "}\n"
@@ -179,9 +180,12 @@ TEST_F(RcTest, PreprocessorIncludesDefinesAndConditions) {
 }
 
 // A .cur/.ico file: the 6-byte header and 16-byte entries, then the images.
-std::string IconFile(bool cursor, const std::vector<std::tuple<int, int, int, int, std::string>>& images) {
+std::string IconFile(bool cursor,
+                     const std::vector<std::tuple<int, int, int, int, std::string>>& images) {
   std::string out;
-  auto word = [&](unsigned v) { out += static_cast<char>(v & 0xFF), out += static_cast<char>(v >> 8); };
+  auto word = [&](unsigned v) {
+    out += static_cast<char>(v & 0xFF), out += static_cast<char>(v >> 8);
+  };
   word(0);
   word(cursor ? 2 : 1);
   word(static_cast<unsigned>(images.size()));
@@ -212,8 +216,8 @@ TEST_F(RcTest, CursorsBecomeImagesPlusGroup) {
   const Resource* group = Find(s, ResId::Number(12), ResId::Number(32762));
   ASSERT_TRUE(group);
   // Header {0, 2, count}; entries {width, height * 2, planes 1, bits 1, size, id}.
-  EXPECT_EQ(group->data, (Bytes{0, 0, 2, 0, 2, 0,                                 //
-                                16, 0, 32, 0, 1, 0, 1, 0, 6, 0, 0, 0, 2, 0,       //
+  EXPECT_EQ(group->data, (Bytes{0,  0, 2,  0, 2, 0,                          //
+                                16, 0, 32, 0, 1, 0, 1, 0, 6, 0, 0, 0, 2, 0,  //
                                 48, 0, 96, 0, 1, 0, 1, 0, 7, 0, 0, 0, 3, 0}));
   Write("bad.cur", std::string("\0\0\1\0\1\0", 6));
   EXPECT_THROW(Compile("1 CURSOR \"bad.cur\"\n"), rc::CompileError);
@@ -225,9 +229,9 @@ TEST_F(RcTest, IconsBecomeImagesPlusGroup) {
   const Resource* group = Find(s, ResId::Number(14), ResId::Text("MAINICON"));
   ASSERT_TRUE(group);
   // Entries {width, height, colours, 0, planes (0 read as 1), bits, size, id}.
-  EXPECT_EQ(group->data, (Bytes{0, 0, 1, 0, 2, 0,                        //
+  EXPECT_EQ(group->data, (Bytes{0,  0,  1, 0, 2, 0,                           //
                                 16, 16, 0, 0, 1, 0, 32, 0, 4, 0, 0, 0, 1, 0,  //
-                                0, 0, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0, 2, 0}));
+                                0,  0,  0, 0, 1, 0, 8,  0, 1, 0, 0, 0, 2, 0}));
   EXPECT_EQ(Find(s, ResId::Number(3), ResId::Number(2))->data, (Bytes{'e'}));
 }
 
@@ -290,23 +294,24 @@ TEST_F(RcTest, AgreesWithWindres) {
   Write("c.cur", IconFile(true, {{32, 32, 3, 9, std::string(40, 'c')}, {16, 16, 0, 0, "dd"}}));
   Write("i.ico", IconFile(false, {{32, 32, 1, 4, std::string(12, 'i')}, {0, 0, 0, 0, "jj"}}));
   Write("inc/more.rc", "STRINGTABLE { 65535, \"last\" }\n");
-  std::string script = Write(
-      "all.rc",
-      "#include \"inc/more.rc\"\n"
-      "#pragma code_page(1252)\n"
-      "STRINGTABLE\nBEGIN\n  65340, \"Stream read error\"\n  65512, "
-      "\"Exception %s in module %s at %p.\\r\\n%s%s\\r\\n\"\n  17, \"caf\xe9 \x80 \"\"q\"\"\"\nEND\n"
-      "#pragma code_page(65001)\n"
-      "STRINGTABLE { 18, \"\xc3\xa9\xe2\x82\xac\" }\n"
-      "TFORM1 RCDATA \"d.bin\"\n"
-      "5 RCDATA { \"ab\", 1, 2L }\n"
-      "32761 CURSOR \"c.cur\"\n"
-      "32762 CURSOR \"c.cur\"\n"
-      "MAINICON ICON \"i.ico\"\n"
-      "Pic Jpeg \"d.bin\"\n");
+  std::string script = Write("all.rc",
+                             "#include \"inc/more.rc\"\n"
+                             "#pragma code_page(1252)\n"
+                             "STRINGTABLE\nBEGIN\n  65340, \"Stream read error\"\n  65512, "
+                             "\"Exception %s in module %s at %p.\\r\\n%s%s\\r\\n\"\n  17, "
+                             "\"caf\xe9 \x80 \"\"q\"\"\"\nEND\n"
+                             "#pragma code_page(65001)\n"
+                             "STRINGTABLE { 18, \"\xc3\xa9\xe2\x82\xac\" }\n"
+                             "TFORM1 RCDATA \"d.bin\"\n"
+                             "5 RCDATA { \"ab\", 1, 2L }\n"
+                             "32761 CURSOR \"c.cur\"\n"
+                             "32762 CURSOR \"c.cur\"\n"
+                             "MAINICON ICON \"i.ico\"\n"
+                             "Pic Jpeg \"d.bin\"\n");
   std::string res = (dir_ / "all.res").string();
-  std::string command = "cd '" + dir_.string() + "' && i686-w64-mingw32-windres -O res -i all.rc -o '" +
-                        res + "' 2>/dev/null";
+  std::string command = "cd '" + dir_.string() +
+                        "' && i686-w64-mingw32-windres -O res -i all.rc -o '" + res +
+                        "' 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
 
   rc::Script ours = rc::Compile(script, {});
@@ -317,8 +322,10 @@ TEST_F(RcTest, AgreesWithWindres) {
   ASSERT_EQ(mine.size(), theirs.size());
   for (size_t i = 0; i < mine.size(); ++i) {
     EXPECT_EQ(mine[i].type, theirs[i].type) << i;
-    EXPECT_EQ(mine[i].name, theirs[i].name) << theirs[i].type.Describe() << " " << theirs[i].name.Describe();
-    EXPECT_EQ(mine[i].data, theirs[i].data) << theirs[i].type.Describe() << " " << theirs[i].name.Describe();
+    EXPECT_EQ(mine[i].name, theirs[i].name)
+        << theirs[i].type.Describe() << " " << theirs[i].name.Describe();
+    EXPECT_EQ(mine[i].data, theirs[i].data)
+        << theirs[i].type.Describe() << " " << theirs[i].name.Describe();
   }
 }
 

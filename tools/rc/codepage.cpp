@@ -36,7 +36,11 @@ std::u16string FromUtf8(const std::string& bytes) {
   size_t i = 0;
   while (i < bytes.size()) {
     unsigned char c = bytes[i];
-    int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+    int extra = c < 0x80             ? 0
+                : (c & 0xE0) == 0xC0 ? 1
+                : (c & 0xF0) == 0xE0 ? 2
+                : (c & 0xF8) == 0xF0 ? 3
+                                     : -1;
     if (extra < 0 || i + extra >= bytes.size()) {
       out.push_back(0xFFFD);
       ++i;

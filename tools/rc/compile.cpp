@@ -35,9 +35,9 @@ std::string Upper(std::string s) {
   return s;
 }
 
-const std::set<std::string> kMemoryFlags = {"PRELOAD",  "LOADONCALL", "FIXED",  "MOVEABLE",
-                                            "DISCARDABLE", "PURE",    "IMPURE", "SHARED",
-                                            "NONSHARED"};
+const std::set<std::string> kMemoryFlags = {"PRELOAD",  "LOADONCALL",  "FIXED",
+                                            "MOVEABLE", "DISCARDABLE", "PURE",
+                                            "IMPURE",   "SHARED",      "NONSHARED"};
 
 class Compiler {
  public:
@@ -87,11 +87,16 @@ class Compiler {
     long long v = Term();
     for (;;) {
       const Token& t = Peek();
-      if (IsPunct(t, '+')) v += (Next(), Term());
-      else if (IsPunct(t, '-')) v -= (Next(), Term());
-      else if (IsPunct(t, '|')) v |= (Next(), Term());
-      else if (IsPunct(t, '&')) v &= (Next(), Term());
-      else return v;
+      if (IsPunct(t, '+'))
+        v += (Next(), Term());
+      else if (IsPunct(t, '-'))
+        v -= (Next(), Term());
+      else if (IsPunct(t, '|'))
+        v |= (Next(), Term());
+      else if (IsPunct(t, '&'))
+        v &= (Next(), Term());
+      else
+        return v;
     }
   }
 
@@ -178,7 +183,8 @@ class Compiler {
       }
       if (type == "BITMAP") {
         // A module keeps the bitmap without its 14-byte file header.
-        if (bytes.size() < 14 || bytes[0] != 'B' || bytes[1] != 'M') Fail(body, "not a bitmap file");
+        if (bytes.size() < 14 || bytes[0] != 'B' || bytes[1] != 'M')
+          Fail(body, "not a bitmap file");
         bytes.erase(bytes.begin(), bytes.begin() + 14);
       }
       res.data = std::move(bytes);

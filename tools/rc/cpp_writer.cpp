@@ -40,8 +40,8 @@ void WriteCpp(const Script& script, const std::string& sourceName, std::ostream&
   out << "// Generated from " << sourceName << " by the resource compiler. Do not edit.\n"
       << "#include \"platform/linux/resource_table.h\"\n\nnamespace {\n\n";
   for (size_t i = 0; i < script.resources.size(); ++i) {
-    out << "// " << script.resources[i].type.Describe() << " " << script.resources[i].name.Describe()
-        << "\nconst unsigned char kData" << i << "[] =";
+    out << "// " << script.resources[i].type.Describe() << " "
+        << script.resources[i].name.Describe() << "\nconst unsigned char kData" << i << "[] =";
     WriteBytes(script.resources[i].data, out);
     out << ";\n\n";
   }

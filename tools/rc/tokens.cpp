@@ -65,8 +65,8 @@ class Tokenizer {
 
  private:
   struct Cond {
-    bool active;      // this branch is being compiled
-    bool taken;       // some branch of this conditional was already compiled
+    bool active;  // this branch is being compiled
+    bool taken;   // some branch of this conditional was already compiled
     bool outerActive;
   };
 
@@ -237,7 +237,7 @@ class Tokenizer {
   // a wide one keeps units, with its plain text converted from the code page in force.
   void ScanString(const std::string& s, size_t& i, Token& t) {
     t.kind = Token::kString;
-    ++i;  // opening quote
+    ++i;              // opening quote
     std::string run;  // plain bytes not yet converted (wide strings)
     auto flush = [&] {
       t.wideText += ToUtf16(run, t.codePage);
@@ -270,13 +270,27 @@ class Tokenizer {
       if (i >= s.size()) Fail(t.file, t.line, "unterminated string");
       char e = s[i++];
       switch (e) {
-        case 'n': putByte('\n'); break;
-        case 'r': putByte('\r'); break;
-        case 't': putByte('\t'); break;
-        case 'a': putByte('\a'); break;
-        case 'b': putByte('\b'); break;
-        case 'f': putByte('\f'); break;
-        case 'v': putByte('\v'); break;
+        case 'n':
+          putByte('\n');
+          break;
+        case 'r':
+          putByte('\r');
+          break;
+        case 't':
+          putByte('\t');
+          break;
+        case 'a':
+          putByte('\a');
+          break;
+        case 'b':
+          putByte('\b');
+          break;
+        case 'f':
+          putByte('\f');
+          break;
+        case 'v':
+          putByte('\v');
+          break;
         case 'x':
         case 'X': {
           unsigned v = 0;

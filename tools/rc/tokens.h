@@ -11,13 +11,13 @@ namespace rc {
 
 struct Token {
   enum Kind { kIdentifier, kNumber, kString, kPunct, kEnd } kind = kEnd;
-  std::string text;  // identifier, punctuation, or the decoded bytes of a string
+  std::string text;         // identifier, punctuation, or the decoded bytes of a string
   std::u16string wideText;  // a wide string's units (escapes may name any unit)
   bool wide = false;
   long long value = 0;  // numbers
   bool longSuffix = false;
-  int codePage = 0;     // code page in force where a string was written
-  std::string file;     // the directory of this file is searched first for data files
+  int codePage = 0;  // code page in force where a string was written
+  std::string file;  // the directory of this file is searched first for data files
   int line = 0;
 };
 
