@@ -108,17 +108,3 @@ TEST(TListTest, CountPackExtractAndClear) {
   EXPECT_EQ(list.Capacity(), 0);
   EXPECT_EQ(list.events, (std::vector<std::string>{"+1", "+2", "x1", "-2", "+3", "-3"}));
 }
-
-TEST(TListTest, ShrinkingCapacityKeepsItemsAndRefusesBelowCount) {
-  TList list;
-  list.SetCapacity(100);
-  list.Add(P(1));
-  list.Add(P(2));
-  list.SetCapacity(2);
-  EXPECT_EQ(list.Capacity(), 2);
-  EXPECT_EQ(Items(list), (std::vector<uintptr_t>{1, 2}));
-  list.Add(P(3));
-  EXPECT_EQ(list.Capacity(), 6);
-  list.SetCount(1);
-  EXPECT_EQ(Items(list), (std::vector<uintptr_t>{1}));
-}

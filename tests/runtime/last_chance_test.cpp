@@ -88,10 +88,3 @@ TEST_F(LastChance, OtherKindsOfExceptionAreNamedException) {
   EXPECT_EQ(captured.calls, 2);
   EXPECT_EQ(captured.text.substr(captured.text.size() - 5), ".\r\n\r\n");
 }
-
-TEST_F(LastChance, NormalReturnShowsNothing) {
-  bool ran = false;
-  EXPECT_EQ(RunGuarded([&] { ran = true; }), 0);
-  EXPECT_TRUE(ran);
-  EXPECT_EQ(captured.calls, 0);
-}

@@ -47,9 +47,4 @@ TEST(RuntimeStartup, RecordsShowCommandAndMainThread) {
   const int expected = (info.dwFlags & 1) != 0 ? info.wShowWindow : 10;
   EXPECT_EQ(StartupShowCommand(), expected);
   EXPECT_EQ(MainThreadId(), static_cast<unsigned long>(GetCurrentThreadId()));
-
-  SetStartupShowCommand(7);
-  EXPECT_EQ(StartupShowCommand(), 7);
-  RuntimeCoreStartup();
-  EXPECT_EQ(StartupShowCommand(), expected);
 }
