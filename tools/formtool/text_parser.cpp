@@ -379,6 +379,9 @@ class Parser {
     }
     uint64_t magnitude = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (result.ec == std::errc::result_out_of_range) {
+      Fail(t, "'" + t.text + "' does not fit in 64 bits");
+    }
     if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
       Fail(t, "'" + t.text + "' is not a number");
     }
