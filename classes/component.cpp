@@ -172,6 +172,7 @@ void TComponent::MoveToIndex(int index) {
 
 void TComponent::AdoptComponent(TComponent* component) {
   component->CheckContainer(this);
+  component->CheckOwnerField(this, component->name_);
   if (component->owner_) component->owner_->ReleaseComponent(component);
   CheckRename(component, "", component->name_);
   AppendOwned(component);
@@ -196,6 +197,15 @@ void TComponent::ReleaseComponent(TComponent* component) {
   component->owner_ = nullptr;
 }
 
+void TComponent::CheckOwnerField(const TComponent* owner, std::string_view name) const {
+  if (!owner) return;
+  PublishedFieldRef field = FindPublishedField(*const_cast<TComponent*>(owner), name);
+  // A field of another class would otherwise end up pointing at the wrong type.
+  if (field && !InheritsFrom(field.entry->fieldClass())) {
+    throw EConvertError(msg::kAssignError, {ClassName(), field.entry->fieldClass().name});
+  }
+}
+
 void TComponent::BindOwnerField(bool enable) {
   if (!owner_) return;
   if (PublishedFieldRef field = FindPublishedField(*owner_, name_)) {
@@ -215,6 +225,7 @@ void TComponent::AssignName(const std::string& newName) {
   } else {
     CheckRename(nullptr, name_, newName);
   }
+  CheckOwnerField(owner_, newName);
   BindOwnerField(false);
   StoreName(newName);
   BindOwnerField(true);

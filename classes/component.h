@@ -139,6 +139,8 @@ class TComponent : public TPersistent {
   void BeforeDestruction() override;
 
  private:
+  // Refuses a name whose owner field holds another class (EConvertError).
+  void CheckOwnerField(const TComponent* owner, std::string_view name) const;
   void AppendOwned(TComponent* component);
   void RemoveOwned(TComponent* component);
 
