@@ -17,7 +17,10 @@ TBrush::TBrush() {
   AttachInitialRecord(BrushManager->AcquireRecord(&key));
 }
 
-TBrush::~TBrush() { BrushManager->ReleaseRecord(DetachRecord()); }
+TBrush::~TBrush() {
+  // Objects that outlive the module have nothing left to give back.
+  if (BrushManager) BrushManager->ReleaseRecord(DetachRecord());
+}
 
 template <typename Edit>
 void TBrush::Change(Edit edit) {

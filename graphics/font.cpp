@@ -30,7 +30,10 @@ TFont::TFont() {
   pixelsPerInch_ = DisplayPixelsPerInch;
 }
 
-TFont::~TFont() { FontManager->ReleaseRecord(DetachRecord()); }
+TFont::~TFont() {
+  // Objects that outlive the module have nothing left to give back.
+  if (FontManager) FontManager->ReleaseRecord(DetachRecord());
+}
 
 template <typename Edit>
 void TFont::Change(Edit edit) {

@@ -47,8 +47,11 @@ void GraphicsModuleStartup() {
   if (started) return;
   started = true;
   HDC screen = GetDC(nullptr);
-  DisplayPixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+  const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
+  // Without a screen the answer is 0, which would turn every point size into
+  // MulDiv's failure value; keep the usual 96 then.
+  DisplayPixelsPerInch = pixelsPerInch > 0 ? pixelsPerInch : 96;
   // The bitmap code makes its 16-colour system palette here.
 
   // The bitmap code initialises its image-data lock here.

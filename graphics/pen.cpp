@@ -26,7 +26,10 @@ TPen::TPen() {
   AttachInitialRecord(PenManager->AcquireRecord(&key));
 }
 
-TPen::~TPen() { PenManager->ReleaseRecord(DetachRecord()); }
+TPen::~TPen() {
+  // Objects that outlive the module have nothing left to give back.
+  if (PenManager) PenManager->ReleaseRecord(DetachRecord());
+}
 
 template <typename Edit>
 void TPen::Change(Edit edit) {

@@ -139,10 +139,11 @@ class SelfSupplyingCanvas : public TCanvas {
 
 TEST(Canvas, AcquiresADeviceContextWhenNeeded) {
   SelfSupplyingCanvas canvas;
+  canvas.Brush()->SetColor(clRed);
   canvas.FillRectangle({0, 0, 4, 4});
   canvas.FillRectangle({4, 4, 8, 8});
   EXPECT_EQ(canvas.acquired, 1);
-  EXPECT_EQ(canvas.PixelAt(1, 1), static_cast<COLORREF>(clWhite));
+  EXPECT_EQ(canvas.PixelAt(1, 1), static_cast<COLORREF>(clRed));
 }
 
 TEST(Canvas, HandleChangeKeepsThePenPosition) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "classes/metadata.h"
 #include "graphics/pen.h"
 #include "runtime/exception.h"
 
@@ -191,6 +192,42 @@ TEST(Font, AssignFromAnotherKindFails) {
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), "Cannot assign a TPen to a TFont");
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FontMetadata, StreamedPropertiesGoThroughTheSetters) {
+  TFont f;
+  ChangeCounter counter;
+  f.OnChange = counter.Event();
+  const ClassMetadata& meta = TFont::StaticMeta();
+
+  const PropertyRecord* height = FindProperty(meta, "HEIGHT");
+  ASSERT_NE(height, nullptr);
+  StoreOrdinal(f, *height, -16);
+  EXPECT_EQ(f.Height(), -16);
+  EXPECT_EQ(FetchOrdinal(f, *height), -16);
+
+  StoreOrdinal(f, *FindProperty(meta, "Color"), clYellow);
+  EXPECT_EQ(f.Color(), clYellow);
+  StoreString(f, *FindProperty(meta, "Name"), "Courier New");
+  EXPECT_EQ(f.Name(), "Courier New");
+  const PropertyRecord* style = FindProperty(meta, "Style");
+  ASSERT_EQ(style->type->kind, pkSet);
+  EXPECT_EQ(SetElementOrdinal(*style->type->elementType, "fsStrikeOut"), 3);
+  StoreOrdinal(f, *style, 1 << SetElementOrdinal(*style->type->elementType, "fsBold"));
+  EXPECT_EQ(f.Style(), StyleBit(fsBold));
+  const PropertyRecord* charset = FindProperty(meta, "Charset");
+  EXPECT_EQ(charset->type, &kTFontCharsetType);
+  StoreOrdinal(f, *charset, RUSSIAN_CHARSET);
+  EXPECT_EQ(f.Charset(), RUSSIAN_CHARSET);
+  EXPECT_EQ(counter.count, 5);
+
+  EXPECT_FALSE(IsStoredProperty(f, *FindProperty(meta, "Size")));
+  EXPECT_EQ(EnumNameIndex(*FindProperty(meta, "Pitch")->type, "fpFixed"), 2);
+  EXPECT_TRUE(meta.InheritsFrom(TPersistent::StaticMeta()));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "classes/metadata.h"
 #include "graphics/brush.h"
+#include "graphics/canvas.h"
 #include "graphics/pen.h"
 
 namespace {
@@ -120,6 +122,38 @@ TEST(Brush, AssignSharesTheSourceRecord) {
   EXPECT_EQ(counter.count, 1);
   b.Assign(&a);
   EXPECT_EQ(counter.count, 1);
+}
+
+TEST(PenBrushMetadata, DefaultsAndEnumerations) {
+  const ClassMetadata& pen = TPen::StaticMeta();
+  const PropertyRecord* width = FindProperty(pen, "Width");
+  ASSERT_NE(width, nullptr);
+  EXPECT_TRUE(width->hasDefault);
+  EXPECT_EQ(width->defaultValue, 1);
+  EXPECT_EQ(FindProperty(pen, "Mode")->defaultValue, pmCopy);
+  EXPECT_EQ(EnumNameIndex(*FindProperty(pen, "Mode")->type, "pmNotXor"), 15);
+  EXPECT_EQ(EnumNameIndex(*FindProperty(pen, "Style")->type, "psAlternate"), 8);
+
+  const ClassMetadata& brush = TBrush::StaticMeta();
+  EXPECT_EQ(FindProperty(brush, "Color")->defaultValue, clWhite);
+  EXPECT_EQ(EnumNameIndex(*FindProperty(brush, "Style")->type, "bsDiagCross"), 7);
+
+  TBrush b;
+  StoreOrdinal(b, *FindProperty(brush, "Style"), bsClear);
+  EXPECT_EQ(b.Style(), bsClear);
+  EXPECT_EQ(b.Color(), clWhite);
+}
+
+TEST(PenBrushMetadata, CanvasCopiesAssignedObjects) {
+  const ClassMetadata& meta = TCanvas::StaticMeta();
+  EXPECT_EQ(FindProperty(meta, "CopyMode")->defaultValue, 13369376);
+  TCanvas canvas;
+  TPen pen;
+  pen.SetColor(clRed);
+  StoreObject(canvas, *FindProperty(meta, "Pen"), &pen);
+  EXPECT_NE(canvas.Pen(), &pen);
+  EXPECT_EQ(canvas.Pen()->Color(), clRed);
+  EXPECT_EQ(FetchObject(canvas, *FindProperty(meta, "Pen")), canvas.Pen());
 }
 
 }  // namespace
