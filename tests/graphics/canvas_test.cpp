@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/graphic.h"
 #include "runtime/exception.h"
 
 namespace {
@@ -259,6 +260,73 @@ TEST(Canvas, EveryCanvasIsListed) {
   EXPECT_TRUE(listed(raw));
   canvas.reset();
   EXPECT_FALSE(listed(raw));
+}
+
+// A graphic that records how it was asked to draw.
+class ProbeGraphic : public TGraphic {
+ public:
+  const TGraphicClass& GraphicClass() const override {
+    static const TGraphicClass cls{&TGraphic::StaticMeta, nullptr};
+    return cls;
+  }
+  void DrawInto(TCanvas* canvas, const RECT& rect) override {
+    ++draws;
+    drawnRect = rect;
+    bkColor = GetBkColor(canvas->HandleValue());
+    textColor = GetTextColor(canvas->HandleValue());
+    stateSeen = canvas->State();
+  }
+  bool IsEmpty() override { return width == 0; }
+  int ImageWidth() override { return width; }
+  int ImageHeight() override { return 3; }
+  void SetImageWidth(int) override {}
+  void SetImageHeight(int) override {}
+  void LoadStream(TStream&) override {}
+  void SaveStream(TStream&) override {}
+  void LoadClipboardData(uint16_t, HANDLE, HPALETTE) override {}
+  void SaveClipboardData(uint16_t&, HANDLE&, HPALETTE&) override {}
+
+  int width = 0;
+  int draws = 0;
+  RECT drawnRect = {};
+  COLORREF bkColor = 0, textColor = 0;
+  TCanvasState stateSeen = TCanvasState::None;
+};
+
+TEST(Canvas, GraphicsDrawThemselves) {
+  Surface s;
+  TCanvas canvas;
+  EventLog log;
+  log.Watch(canvas);
+  canvas.SetHandle(s.dc());
+  ProbeGraphic graphic;
+
+  canvas.DrawGraphic(1, 2, &graphic);  // empty: nothing at all
+  EXPECT_EQ(graphic.draws, 0);
+  EXPECT_EQ(log.events, "");
+
+  graphic.width = 5;
+  canvas.Brush()->SetColor(clMaroon);
+  canvas.Font()->SetColor(clTeal);
+  canvas.DrawGraphic(1, 2, &graphic);
+  EXPECT_EQ(graphic.draws, 1);
+  EXPECT_EQ(graphic.drawnRect.left, 1);
+  EXPECT_EQ(graphic.drawnRect.top, 2);
+  EXPECT_EQ(graphic.drawnRect.right, 6);
+  EXPECT_EQ(graphic.drawnRect.bottom, 5);
+  EXPECT_EQ(graphic.bkColor, static_cast<COLORREF>(clMaroon));
+  EXPECT_EQ(graphic.textColor, static_cast<COLORREF>(clTeal));
+  EXPECT_EQ(graphic.stateSeen, TCanvasState::HasDeviceContext);
+  EXPECT_EQ(log.events, "<>");
+
+  // Stretching asks even an empty graphic, with everything selected.
+  graphic.width = 0;
+  canvas.StretchGraphic({0, 0, 10, 10}, &graphic);
+  EXPECT_EQ(graphic.draws, 2);
+  EXPECT_EQ(graphic.drawnRect.right, 10);
+  EXPECT_EQ(graphic.stateSeen, TCanvasState::All);
+  EXPECT_EQ(log.events, "<><>");
+  canvas.SetHandle(nullptr);
 }
 
 }  // namespace
