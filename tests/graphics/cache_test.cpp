@@ -108,12 +108,6 @@ TEST(FontCache, RenamingClearsTheOldNameFromTheKey) {
   EXPECT_EQ(a.Resource(), b.Resource());
 }
 
-TEST(FontCache, NoNativeObjectUntilSomethingAsks) {
-  TFont f;
-  f.SetHeight(-37);
-  EXPECT_EQ(f.Resource()->handle, nullptr);
-}
-
 TEST(SystemColorRefresh, DropsOnlySystemColouredHandles) {
   TPen system, rgb;
   system.SetColor(clBtnShadow);

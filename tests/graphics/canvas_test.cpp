@@ -227,16 +227,6 @@ TEST(Canvas, CopyAreaStretchesWithTheCopyMode) {
   dest.SetHandle(nullptr);
 }
 
-TEST(Canvas, AttributeWritesCopyIntoTheCanvasObjects) {
-  TCanvas canvas;
-  TFont font;
-  font.SetName("Tahoma");
-  canvas.SetFont(&font);
-  EXPECT_NE(canvas.Font(), &font);
-  EXPECT_EQ(canvas.Font()->Name(), "Tahoma");
-  EXPECT_EQ(canvas.Font()->OwnerLock(), &canvas.Lock());
-}
-
 TEST(Canvas, LockCounting) {
   TCanvas canvas;
   EXPECT_TRUE(canvas.TryLockCanvas());

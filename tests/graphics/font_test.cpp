@@ -18,18 +18,6 @@ class ChangeCounter : public TObject {
   int count = 0;
 };
 
-TEST(Font, StartsFromTheDefaults) {
-  TFont f;
-  EXPECT_EQ(f.Height(), DefaultFontAttributes.height);
-  EXPECT_EQ(f.Name(), DefaultFontAttributes.Name());
-  EXPECT_EQ(f.Color(), clWindowText);
-  EXPECT_EQ(f.Charset(), DEFAULT_CHARSET);
-  EXPECT_EQ(f.Pitch(), fpDefault);
-  EXPECT_EQ(f.Style(), 0);
-  EXPECT_EQ(f.PixelsPerInch(), DisplayPixelsPerInch);
-  EXPECT_EQ(DefaultFontAttributes.height, -MulDiv(8, DisplayPixelsPerInch, 72));
-}
-
 TEST(Font, OnChangeFiresOnlyForRealChanges) {
   TFont f;
   ChangeCounter counter;

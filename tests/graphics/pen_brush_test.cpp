@@ -124,26 +124,6 @@ TEST(Brush, AssignSharesTheSourceRecord) {
   EXPECT_EQ(counter.count, 1);
 }
 
-TEST(PenBrushMetadata, DefaultsAndEnumerations) {
-  const ClassMetadata& pen = TPen::StaticMeta();
-  const PropertyRecord* width = FindProperty(pen, "Width");
-  ASSERT_NE(width, nullptr);
-  EXPECT_TRUE(width->hasDefault);
-  EXPECT_EQ(width->defaultValue, 1);
-  EXPECT_EQ(FindProperty(pen, "Mode")->defaultValue, pmCopy);
-  EXPECT_EQ(EnumNameIndex(*FindProperty(pen, "Mode")->type, "pmNotXor"), 15);
-  EXPECT_EQ(EnumNameIndex(*FindProperty(pen, "Style")->type, "psAlternate"), 8);
-
-  const ClassMetadata& brush = TBrush::StaticMeta();
-  EXPECT_EQ(FindProperty(brush, "Color")->defaultValue, clWhite);
-  EXPECT_EQ(EnumNameIndex(*FindProperty(brush, "Style")->type, "bsDiagCross"), 7);
-
-  TBrush b;
-  StoreOrdinal(b, *FindProperty(brush, "Style"), bsClear);
-  EXPECT_EQ(b.Style(), bsClear);
-  EXPECT_EQ(b.Color(), clWhite);
-}
-
 TEST(PenBrushMetadata, CanvasCopiesAssignedObjects) {
   const ClassMetadata& meta = TCanvas::StaticMeta();
   EXPECT_EQ(FindProperty(meta, "CopyMode")->defaultValue, 13369376);
