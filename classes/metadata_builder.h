@@ -482,6 +482,8 @@ class ClassBuilder {
   template <auto Member>
   ClassBuilder& Field(std::string_view name) {
     using Traits = metadata_detail::FieldMemberTraits<decltype(Member)>;
+    static_assert(std::is_base_of_v<typename Traits::Class, C>, "field of another class");
+    static_assert(std::is_base_of_v<TObject, typename Traits::Field>);
     FieldEntry entry;
     entry.name = name;
     entry.fieldClass = &Traits::Field::StaticMeta;
