@@ -496,6 +496,8 @@ class ClassBuilder {
   // A published method `void (C::*Fn)(Args...)`.
   template <auto Fn>
   ClassBuilder& Method(std::string_view name) {
+    static_assert(std::is_base_of_v<typename MemberFunctionTraits<decltype(Fn)>::Class, C>,
+                  "method of another class");
     meta_.methods.push_back(MethodEntry{name, &kMethodCode<Fn>});
     return *this;
   }
