@@ -1,0 +1,468 @@
+#include "graphics/bitmap.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "classes/metadata_builder.h"
+#include "runtime/exception.h"
+#include "runtime/messages.h"
+
+CriticalSection& BitmapImageLock();
+
+namespace {
+
+constexpr int kBitCounts[] = {0, 1, 4, 8, 16, 16, 24, 32, 0};
+
+}  // namespace
+
+const ClassMetadata& TBitmap::StaticMeta() {
+  static const ClassMetadata meta =
+      ClassBuilder<TBitmap>("TBitmap", &TGraphic::StaticMeta(), "graphics").Build();
+  return meta;
+}
+
+const TGraphicClass& TBitmap::StaticClass() {
+  static const TGraphicClass cls{&TBitmap::StaticMeta, []() -> TGraphic* { return new TBitmap; }};
+  return cls;
+}
+
+TBitmap::TBitmap() : image_(new TBitmapImage) {
+  image_->Reference();
+  if (DdbOnlyBitmaps) SetHandleKind(hkDDB);
+}
+
+TBitmap::~TBitmap() {
+  canvas_.reset();
+  TSharedImage::Release(image_);
+}
+
+void TBitmap::NotifyChange() {
+  maskBitsValid_ = false;
+  TGraphic::NotifyChange();
+}
+
+bool TBitmap::IsEmpty() { return !image_->handle && !image_->dibHandle && !image_->saveStream; }
+
+int TBitmap::ImageWidth() { return image_->dib.dsBm.bmWidth; }
+
+int TBitmap::ImageHeight() { return std::abs(image_->dib.dsBm.bmHeight); }
+
+bool TBitmap::Monochrome() const {
+  const BITMAP& bm = image_->dib.dsBm;
+  return bm.bmPlanes == 1 && bm.bmBitsPixel == 1;
+}
+
+TBitmapHandleKind TBitmap::HandleKind() const {
+  if (image_->handle && image_->handle != image_->dibHandle) return hkDDB;
+  if (image_->dibHandle || image_->dib.dsBmih.biSize != 0) return hkDIB;
+  return hkDDB;
+}
+
+TPixelLayout TBitmap::PixelLayout() const {
+  if (HandleKind() == hkDDB) return pxDevice;
+  const BITMAPINFOHEADER& h = image_->dib.dsBmih;
+  switch (h.biBitCount) {
+    case 1:
+      return px1Bit;
+    case 4:
+      return px4Bit;
+    case 8:
+      return px8Bit;
+    case 16:
+      if (h.biCompression == BI_RGB) return px15Bit;
+      if (h.biCompression == BI_BITFIELDS && image_->dib.dsBitfields[1] == 0x07E0) return px16Bit;
+      return pxCustom;
+    case 24:
+      return px24Bit;
+    case 32:
+      return h.biCompression == BI_RGB ? px32Bit : pxCustom;
+    default:
+      return pxCustom;
+  }
+}
+
+void TBitmap::ReleaseCanvasContext() {
+  if (canvas_) canvas_->FreeContext();
+}
+
+void TBitmap::ReplaceImage(HBITMAP handle, HPALETTE palette, const DIBSECTION& dib, bool os2Format,
+                           TMemoryStream* saveStream) {
+  auto* image = new TBitmapImage;
+  image->handle = handle;
+  image->palette = palette;
+  image->dib = dib;
+  image->os2Format = os2Format;
+  image->saveStream = saveStream;
+  if (image->dib.dsBm.bmBits) image->dibHandle = handle;
+  {
+    CriticalSectionGuard guard(BitmapImageLock());
+    TSharedImage::Release(image_);
+    image_ = image;
+    image_->Reference();
+  }
+  maskValid_ = false;
+}
+
+void TBitmap::EnsureHandle() {
+  if (!image_->handle && !image_->dibHandle && image_->saveStream) {
+    TMemoryStream* saved = image_->saveStream;
+    image_->saveStream = nullptr;
+    const TNotifyEvent onChange = OnChange;
+    OnChange = TNotifyEvent();
+    try {
+      saved->SetPosition(0);
+      ReadBmp(*saved, saved->Size());
+    } catch (...) {
+      OnChange = onChange;
+      if (!image_->saveStream)
+        image_->saveStream = saved;
+      else
+        delete saved;
+      throw;
+    }
+    OnChange = onChange;
+    delete saved;
+  }
+  if (!image_->handle) image_->handle = image_->dibHandle;
+}
+
+void TBitmap::EnsurePalette() {
+  if (noPalette_ || image_->palette || !image_->dibHandle) return;
+  if (image_->handle == image_->dibHandle) DeselectBitmap(image_->dibHandle);
+  const int bits = image_->dib.dsBmih.biBitCount;
+  if (bits > 0 && bits <= 8)
+    image_->palette = PaletteFromDibColorTable(image_->dibHandle, 1 << bits);
+  if (!image_->palette) {
+    HDC screen = GetDC(nullptr);
+    const int screenBits =
+        screen ? GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) : 0;
+    if (image_->halftone || (screen && screenBits < bits)) {
+      image_->halftone = true;
+      image_->palette = CreateHalftonePalette(screen);
+    }
+    if (screen) ReleaseDC(nullptr, screen);
+  }
+  if (!image_->palette) noPalette_ = true;
+}
+
+void TBitmap::EnsureDib() {
+  if (!image_->handle || image_->dibHandle) return;
+  EnsurePalette();
+  DIBSECTION& dib = image_->dib;
+  if (dib.dsBmih.biSize == 0) {
+    GetObjectA(image_->handle, sizeof dib, &dib);
+    dib.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
+    dib.dsBmih.biWidth = dib.dsBm.bmWidth;
+    dib.dsBmih.biHeight = dib.dsBm.bmHeight;
+    dib.dsBmih.biPlanes = 1;
+    dib.dsBmih.biBitCount = static_cast<WORD>(dib.dsBm.bmPlanes * dib.dsBm.bmBitsPixel);
+  }
+  DIBSECTION copy = dib;
+  HBITMAP section = CopyBitmap(image_->handle, image_->palette, image_->palette, copy, nullptr);
+  image_->dibHandle = section;
+  // The handle in use stays the DDB; the section is its addressable copy.
+  dib.dsBm.bmBits = copy.dsBm.bmBits;
+  dib.dsBmih = copy.dsBmih;
+  std::memcpy(dib.dsBitfields, copy.dsBitfields, sizeof dib.dsBitfields);
+}
+
+void TBitmap::PrepareForChange() {
+  TBitmapImage* image = image_;
+  if (image->RefCount() > 1) {
+    EnsureHandle();
+    DIBSECTION dib = image->dib;
+    HPALETTE palette = image->halftone ? nullptr : CopyPalette(image->palette);
+    HBITMAP handle = nullptr;
+    try {
+      handle = CopyBitmap(image->handle, image->palette, palette, dib, nullptr);
+    } catch (...) {
+      if (palette) DeleteObject(palette);
+      throw;
+    }
+    ReplaceImage(handle, palette, dib, image->os2Format);
+  } else if (image->handle && image->dibHandle && image->handle != image->dibHandle) {
+    DeselectBitmap(image->dibHandle);
+    if (!DeleteObject(image->dibHandle)) RaiseOutOfResources();
+    image->dibHandle = nullptr;
+    image->dib.dsBm.bmBits = nullptr;
+  }
+  image_->dib.dsBmih.biClrUsed = 0;
+  image_->dib.dsBmih.biClrImportant = 0;
+  delete image_->saveStream;
+  image_->saveStream = nullptr;
+}
+
+void TBitmap::CanvasChanging(TObject*) { PrepareForChange(); }
+
+void TBitmap::CanvasChanged(TObject*) { NotifyChange(); }
+
+TCanvas* TBitmap::Canvas() {
+  if (!canvas_) {
+    EnsureHandle();
+    canvas_.reset(new TBitmapCanvas(this));
+    canvas_->OnChange = TNotifyEvent::Bind<&TBitmap::CanvasChanged>(this);
+    canvas_->OnChanging = TNotifyEvent::Bind<&TBitmap::CanvasChanging>(this);
+  }
+  return canvas_.get();
+}
+
+void TBitmap::SetImageWidth(int value) { SetImageSize(value, ImageHeight()); }
+
+void TBitmap::SetImageHeight(int value) { SetImageSize(ImageWidth(), value); }
+
+void TBitmap::SetImageSize(int width, int height) {
+  if (width == ImageWidth() && height == ImageHeight()) return;
+  EnsureHandle();
+  DIBSECTION dib = image_->dib;
+  dib.dsBm.bmWidth = width;
+  dib.dsBm.bmHeight = height;
+  dib.dsBmih.biWidth = width;
+  dib.dsBmih.biHeight = height;
+  HPALETTE palette = image_->palette;
+  HBITMAP handle = CopyBitmap(image_->handle, palette, palette, dib, canvas_.get());
+  HPALETTE kept = palette == SystemPalette16() ? palette : CopyPalette(palette);
+  ReplaceImage(handle, kept, dib, image_->os2Format);
+  NotifyChange();
+}
+
+void TBitmap::SetPixelLayout(TPixelLayout layout) {
+  if (layout == PixelLayout()) return;
+  if (layout == pxDevice) {
+    SetHandleKind(hkDDB);
+    return;
+  }
+  if (layout == pxCustom) throw EInvalidGraphic(msg::kInvalidPixelFormat, {});
+  DIBSECTION dib;
+  std::memset(&dib, 0, sizeof dib);
+  dib.dsBm = image_->dib.dsBm;
+  dib.dsBm.bmBits = nullptr;
+  dib.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
+  dib.dsBmih.biWidth = ImageWidth();
+  dib.dsBmih.biHeight = ImageHeight();
+  dib.dsBmih.biPlanes = 1;
+  dib.dsBmih.biBitCount = static_cast<WORD>(kBitCounts[layout]);
+  HPALETTE palette = image_->palette;
+  bool ownHalftone = false;
+  if (layout == px4Bit) {
+    palette = SystemPalette16();
+  } else if (layout == px8Bit) {
+    HDC screen = GetDC(nullptr);
+    palette = CreateHalftonePalette(screen);
+    ReleaseDC(nullptr, screen);
+    ownHalftone = true;
+  } else if (layout == px16Bit) {
+    dib.dsBmih.biCompression = BI_BITFIELDS;
+    dib.dsBitfields[0] = 0xF800;
+    dib.dsBitfields[1] = 0x07E0;
+    dib.dsBitfields[2] = 0x001F;
+  }
+  HBITMAP handle = nullptr;
+  HPALETTE kept = nullptr;
+  try {
+    EnsureHandle();
+    handle = CopyBitmap(image_->handle, image_->palette, palette, dib, canvas_.get());
+    kept = palette == SystemPalette16() ? palette : CopyPalette(palette);
+  } catch (...) {
+    if (ownHalftone && palette) DeleteObject(palette);
+    throw;
+  }
+  if (ownHalftone && palette) DeleteObject(palette);
+  // An empty bitmap keeps only the wanted description until it has a size.
+  if (!handle) dib.dsBm.bmBits = nullptr;
+  ReplaceImage(handle, kept, dib, false);
+  if (kept) SetPaletteModified(true);
+  NotifyChange();
+}
+
+void* TBitmap::ScanLineAddress(int row) {
+  PrepareForChange();
+  const int height = ImageHeight();
+  if (row < 0 || row >= height) throw EInvalidGraphicOperation(msg::kScanLineOutOfRange, {});
+  EnsureHandle();
+  EnsureDib();
+  GdiFlush();
+  const DIBSECTION& dib = image_->dib;
+  if (dib.dsBmih.biHeight > 0) row = height - row - 1;
+  auto* bits = static_cast<unsigned char*>(dib.dsBm.bmBits);
+  return bits +
+         static_cast<ptrdiff_t>(row) * DibRowBytes(dib.dsBmih.biWidth, dib.dsBmih.biBitCount);
+}
+
+HBITMAP TBitmap::NativeHandle() {
+  ReleaseCanvasContext();
+  EnsureHandle();
+  PrepareForChange();
+  return image_->handle;
+}
+
+HPALETTE TBitmap::PaletteHandle() {
+  EnsurePalette();
+  return image_->palette;
+}
+
+void TBitmap::SetHandleKind(TBitmapHandleKind kind) {
+  if (kind == HandleKind()) return;
+  TBitmapImage* image = image_;
+  if (!image->handle && !image->dibHandle) {
+    image->dib.dsBmih.biSize = kind == hkDDB ? 0 : sizeof(BITMAPINFOHEADER);
+    return;
+  }
+  EnsureHandle();
+  EnsurePalette();
+  if (kind == hkDDB) {
+    DIBSECTION dib = image->dib;
+    dib.dsBmih.biSize = 0;
+    dib.dsBm.bmBits = nullptr;
+    HBITMAP ddb = CopyBitmap(image->dibHandle, image->palette, image->palette, dib, nullptr);
+    if (image->RefCount() == 1) {
+      image->handle = ddb;
+    } else {
+      DIBSECTION described = image->dib;
+      ReplaceImage(ddb, CopyPalette(image->palette), described, image->os2Format);
+      // The new image has no section: the description stays for a later DIB copy.
+      image_->dib.dsBm.bmBits = nullptr;
+      image_->dibHandle = nullptr;
+    }
+  } else {
+    EnsureDib();
+    if (image->RefCount() == 1) {
+      HBITMAP section = image->dibHandle;
+      HPALETTE palette = image->palette;
+      DIBSECTION dib = image->dib;
+      GetObjectA(section, sizeof dib, &dib);
+      // Hand the section and palette over so releasing the old image keeps them.
+      image->dibHandle = nullptr;
+      image->palette = nullptr;
+      ReplaceImage(section, palette, dib, image->os2Format);
+    } else {
+      DIBSECTION dib = image->dib;
+      HPALETTE palette = CopyPalette(image->palette);
+      HBITMAP copy = CopyBitmap(image->dibHandle, image->palette, palette, dib, nullptr);
+      ReplaceImage(copy, palette, dib, image->os2Format);
+    }
+  }
+  NotifyChange();
+}
+
+void TBitmap::SetNativeHandle(HBITMAP handle) {
+  if (handle == image_->handle) return;
+  ReleaseCanvasContext();
+  DIBSECTION dib;
+  std::memset(&dib, 0, sizeof dib);
+  if (handle) GetObjectA(handle, sizeof dib, &dib);
+  HPALETTE palette;
+  if (image_->RefCount() == 1) {
+    palette = image_->palette;
+    image_->palette = nullptr;
+  } else {
+    palette = image_->palette == SystemPalette16() ? image_->palette : CopyPalette(image_->palette);
+  }
+  ReplaceImage(handle, palette, dib, false);
+  NotifyChange();
+}
+
+void TBitmap::SetPaletteHandle(HPALETTE palette) {
+  if (palette == image_->palette) return;
+  if (!palette && image_->RefCount() == 1) {
+    if (image_->palette != SystemPalette16()) DeleteObject(image_->palette);
+    image_->palette = nullptr;
+  } else {
+    EnsureHandle();
+    DIBSECTION dib = image_->dib;
+    HBITMAP handle = CopyBitmap(image_->handle, image_->palette, palette, dib, nullptr);
+    ReplaceImage(handle, palette, dib, image_->os2Format);
+  }
+  if (image_->dibHandle && image_->dib.dsBmih.biBitCount <= 8 && palette) {
+    PALETTEENTRY entries[256] = {};
+    const UINT n = GetPaletteEntries(palette, 0, 256, entries);
+    RGBQUAD table[256];
+    for (UINT i = 0; i < n; ++i)
+      table[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, image_->dibHandle);
+    SetDIBColorTable(dc, 0, n, table);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+  }
+  SetPaletteModified(true);
+  NotifyChange();
+}
+
+void TBitmap::Assign(const TPersistent* source) {
+  auto* bitmap = dynamic_cast<const TBitmap*>(source);
+  if (source && !bitmap) {
+    TGraphic::Assign(source);
+    return;
+  }
+  ReleaseCanvasContext();
+  {
+    CriticalSectionGuard guard(BitmapImageLock());
+    if (bitmap) {
+      bitmap->image_->Reference();
+      TSharedImage::Release(image_);
+      image_ = bitmap->image_;
+      StoreTransparentFlag(const_cast<TBitmap*>(bitmap)->IsTransparent());
+      transparentColor_ = bitmap->transparentColor_;
+      transparentMode_ = bitmap->transparentMode_;
+    } else {
+      TSharedImage::Release(image_);
+      image_ = new TBitmapImage;
+      image_->Reference();
+    }
+  }
+  maskValid_ = false;
+  if (image_->palette) SetPaletteModified(true);
+  NotifyChange();
+}
+
+void TBitmap::MakeDormant() {
+  auto* saved = new TMemoryStream;
+  try {
+    WriteBmp(*saved);
+  } catch (...) {
+    delete saved;
+    throw;
+  }
+  saved->SetCapacity(saved->Size());
+  DIBSECTION dib = image_->dib;
+  dib.dsBm.bmBits = nullptr;
+  canvas_.reset();
+  ReplaceImage(nullptr, nullptr, dib, image_->os2Format, saved);
+}
+
+TColor TBitmap::TransparentColor() {
+  if (transparentColor_ == clDefault) {
+    if (Monochrome()) return clWhite;
+    return static_cast<TColor>(Canvas()->PixelAt(0, ImageHeight() - 1));
+  }
+  return transparentColor_;
+}
+
+void TBitmap::SetTransparentColor(TColor color) {
+  if (color == transparentColor_) return;
+  transparentColor_ = color;
+  maskValid_ = false;
+  NotifyChange();
+}
+
+void TBitmap::LoadClipboardData(uint16_t format, HANDLE data, HPALETTE palette) {
+  if (format != CF_BITMAP || !data) throw EInvalidGraphic(msg::kInvalidBitmap, {});
+  // Adopt a copy: the clipboard keeps its own.
+  DIBSECTION dib;
+  std::memset(&dib, 0, sizeof dib);
+  GetObjectA(data, sizeof dib, &dib);
+  dib.dsBmih.biSize = 0;
+  HBITMAP copy =
+      CopyBitmap(static_cast<HBITMAP>(data), palette, CopyPalette(palette), dib, nullptr);
+  SetNativeHandle(copy);
+}
+
+void TBitmap::SaveClipboardData(uint16_t& format, HANDLE& data, HPALETTE& palette) {
+  EnsureHandle();
+  format = CF_BITMAP;
+  DIBSECTION dib = image_->dib;
+  dib.dsBmih.biSize = 0;
+  dib.dsBm.bmBits = nullptr;
+  data = CopyBitmap(image_->handle, image_->palette, image_->palette, dib, nullptr);
+  palette = CopyPalette(image_->palette);
+}

@@ -1,0 +1,51 @@
+// The bitmap's own canvas: a memory DC that holds the bitmap only while needed.
+#include "graphics/bitmap.h"
+
+void AddMemoryContextCanvas(TBitmapCanvas* canvas);
+void RemoveMemoryContextCanvas(TBitmapCanvas* canvas);
+
+TBitmapCanvas::TBitmapCanvas(TBitmap* bitmap) : bitmap_(bitmap) {}
+
+TBitmapCanvas::~TBitmapCanvas() { FreeContext(); }
+
+void TBitmapCanvas::AcquireDeviceContext() {
+  LockCanvas();
+  try {
+    bitmap_->EnsureHandle();
+    HBITMAP handle = bitmap_->Image()->handle;
+    // A native bitmap can be selected into one DC only.
+    DeselectBitmap(handle);
+    bitmap_->EnsurePalette();
+    HDC dc = CheckHandle(CreateCompatibleDC(nullptr));
+    if (handle) {
+      oldBitmap_ = SelectObject(dc, handle);
+      selected_ = handle;
+    }
+    HPALETTE palette = bitmap_->Image()->palette;
+    if (palette) {
+      oldPalette_ = SelectPalette(dc, palette, TRUE);
+      RealizePalette(dc);
+    }
+    SetHandle(dc);
+    AddMemoryContextCanvas(this);
+  } catch (...) {
+    UnlockCanvas();
+    throw;
+  }
+  UnlockCanvas();
+}
+
+void TBitmapCanvas::FreeContext() {
+  HDC dc = HandleValue();
+  if (!dc) return;
+  LockCanvas();
+  if (oldBitmap_) SelectObject(dc, oldBitmap_);
+  if (oldPalette_) SelectPalette(dc, oldPalette_, TRUE);
+  oldBitmap_ = nullptr;
+  oldPalette_ = nullptr;
+  selected_ = nullptr;
+  SetHandle(nullptr);
+  DeleteDC(dc);
+  RemoveMemoryContextCanvas(this);
+  UnlockCanvas();
+}

@@ -1,0 +1,269 @@
+#include "graphics/jpeg_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "classes/streams.h"
+#include "runtime/exception.h"
+#include "runtime/messages.h"
+
+void RaiseJpegError(int code) { throw EJPEG(msg::kJpegError, {code}); }
+
+namespace {
+
+JpegDecodeContext& ContextOf(j_common_ptr cinfo) {
+  return *static_cast<JpegDecodeContext*>(cinfo->client_data);
+}
+
+// Never returns into the library: back to the adapter call that entered it.
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
+  JpegDecodeContext& context = ContextOf(cinfo);
+  context.errorCode = cinfo->err->msg_code;
+  longjmp(context.jump, 1);
+}
+
+// Warnings and traces are dropped and no text is ever formatted.
+void EmitMessage(j_common_ptr, int) {}
+void OutputMessage(j_common_ptr) {}
+void FormatMessage(j_common_ptr, char*) {}
+void ResetErrorManager(j_common_ptr cinfo) {
+  cinfo->err->num_warnings = 0;
+  cinfo->err->msg_code = 0;
+}
+
+jpeg_error_mgr MakeErrorTemplate() {
+  jpeg_error_mgr e;
+  std::memset(&e, 0, sizeof e);
+  e.error_exit = ErrorExit;
+  e.emit_message = EmitMessage;
+  e.output_message = OutputMessage;
+  e.format_message = FormatMessage;
+  e.reset_error_mgr = ResetErrorManager;
+  return e;
+}
+const jpeg_error_mgr kErrorTemplate = MakeErrorTemplate();
+
+// Leaves the library with an exception raised in our own callback. The catch
+// block has ended before the jump, so no exception is in flight across it.
+[[noreturn]] void JumpWithPending(JpegDecodeContext& context) { longjmp(context.jump, 2); }
+
+// --- source manager over a stream -----------------------------------------------
+
+void InitSource(j_decompress_ptr cinfo) {
+  ContextOf(reinterpret_cast<j_common_ptr>(cinfo)).source.startOfFile = true;
+}
+
+boolean FillInputBuffer(j_decompress_ptr cinfo) {
+  JpegDecodeContext& context = ContextOf(reinterpret_cast<j_common_ptr>(cinfo));
+  JpegSource& src = context.source;
+  int64_t got = 0;
+  bool failed = false;
+  try {
+    got = src.stream->Read(src.buffer, jpeg_limits::kInputBlock);
+  } catch (...) {
+    context.pending = std::current_exception();
+    failed = true;
+  }
+  if (failed) JumpWithPending(context);
+  if (got <= 0) {
+    if (src.startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    // An end-of-image marker in place of the missing data lets the library finish.
+    src.buffer[0] = 0xFF;
+    src.buffer[1] = JPEG_EOI;
+    got = 2;
+  }
+  src.pub.next_input_byte = src.buffer;
+  src.pub.bytes_in_buffer = static_cast<size_t>(got);
+  src.startOfFile = false;
+  return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr cinfo, long count) {
+  if (count <= 0) return;
+  jpeg_source_mgr* src = cinfo->src;
+  while (count > static_cast<long>(src->bytes_in_buffer)) {
+    count -= static_cast<long>(src->bytes_in_buffer);
+    src->fill_input_buffer(cinfo);
+  }
+  src->next_input_byte += count;
+  src->bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void TermSource(j_decompress_ptr) {}
+
+// --- progress monitor -------------------------------------------------------------
+
+void ProgressMonitor(j_common_ptr cinfo) {
+  JpegDecodeContext& context = ContextOf(cinfo);
+  // A file made of endless tiny scans would otherwise keep the decoder busy.
+  if (cinfo->is_decompressor &&
+      reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > jpeg_limits::kMaxScans)
+    ERREXIT4(cinfo, JERR_BAD_PROGRESSION, 0, 0, 0, 0);
+  if (!context.progressHook) return;
+  bool failed = false;
+  try {
+    context.progressHook(context);
+  } catch (...) {
+    context.pending = std::current_exception();
+    failed = true;
+  }
+  if (failed) JumpWithPending(context);
+}
+
+// After a jump: the library object is left as the library left it (the caller
+// destroys it); raise what caused the jump.
+[[noreturn]] void RaiseFromJump(JpegDecodeContext& context) {
+  if (context.pending) {
+    std::exception_ptr pending = context.pending;
+    context.pending = nullptr;
+    std::rethrow_exception(pending);
+  }
+  RaiseJpegError(context.errorCode);
+}
+
+void CheckFrameSize(JpegDecodeContext& context, int64_t width, int64_t height) {
+  if (width * height > jpeg_limits::kMaxPixels) {
+    context.errorCode = JERR_IMAGE_TOO_BIG;
+    RaiseJpegError(JERR_IMAGE_TOO_BIG);
+  }
+}
+
+}  // namespace
+
+// setjmp must be called in the frame that stays alive while the library runs;
+// each wrapper below is such a frame, with nothing to destroy when jumped to.
+#define JPEG_GUARD(context)                                  \
+  do {                                                       \
+    if (setjmp((context).jump) != 0) RaiseFromJump(context); \
+  } while (0)
+
+void JpegCreate(JpegDecodeContext& context) {
+  // A plain fill: the context holds only C structures, a jmp_buf and an empty
+  // exception pointer, which is all-zero when empty on our platforms.
+  context.pending = nullptr;
+  std::memset(static_cast<void*>(&context.err), 0,
+              reinterpret_cast<char*>(&context.source) - reinterpret_cast<char*>(&context.err));
+  std::memset(static_cast<void*>(&context.source), 0, sizeof context.source);
+  context.errorCode = 0;
+  context.created = false;
+  context.progressHook = nullptr;
+  context.err = kErrorTemplate;
+  context.cinfo.err = &context.err;
+  context.cinfo.client_data = &context;
+  JPEG_GUARD(context);
+  jpeg_CreateDecompress(&context.cinfo, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
+  context.cinfo.client_data = &context;
+  context.created = true;
+  context.cinfo.mem->max_memory_to_use = jpeg_limits::kMaxMemory;
+}
+
+void JpegDestroy(JpegDecodeContext& context) {
+  if (!context.created) return;
+  context.created = false;
+  // Destroying only frees pools; it does not report errors.
+  jpeg_destroy_decompress(&context.cinfo);
+}
+
+void JpegAttachProgress(JpegDecodeContext& context, JpegProgressHook hook, void* image) {
+  context.progress.pub.progress_monitor = ProgressMonitor;
+  context.progress.image = image;
+  context.progressHook = hook;
+  context.cinfo.progress = &context.progress.pub;
+}
+
+void JpegReadHeader(JpegDecodeContext& context, TStream& data) {
+  data.SetPosition(0);
+  JpegSource& src = context.source;
+  src.stream = &data;
+  src.pub.init_source = InitSource;
+  src.pub.fill_input_buffer = FillInputBuffer;
+  src.pub.skip_input_data = SkipInputData;
+  src.pub.resync_to_restart = jpeg_resync_to_restart;
+  src.pub.term_source = TermSource;
+  src.pub.bytes_in_buffer = 0;
+  src.pub.next_input_byte = nullptr;
+  context.cinfo.src = &src.pub;
+  {
+    JPEG_GUARD(context);
+    jpeg_read_header(&context.cinfo, TRUE);
+  }
+  CheckFrameSize(context, context.cinfo.image_width, context.cinfo.image_height);
+}
+
+bool JpegHasMultipleScans(JpegDecodeContext& context) {
+  JPEG_GUARD(context);
+  return jpeg_has_multiple_scans(&context.cinfo) != 0;
+}
+
+void JpegCalcOutputDimensions(JpegDecodeContext& context) {
+  JPEG_GUARD(context);
+  jpeg_calc_output_dimensions(&context.cinfo);
+}
+
+void JpegStartDecompress(JpegDecodeContext& context) {
+  {
+    JPEG_GUARD(context);
+    jpeg_calc_output_dimensions(&context.cinfo);
+  }
+  CheckFrameSize(context, context.cinfo.output_width, context.cinfo.output_height);
+  JPEG_GUARD(context);
+  jpeg_start_decompress(&context.cinfo);
+}
+
+int JpegConsumeInput(JpegDecodeContext& context) {
+  JPEG_GUARD(context);
+  return jpeg_consume_input(&context.cinfo);
+}
+
+void JpegStartOutput(JpegDecodeContext& context, int scanNumber) {
+  JPEG_GUARD(context);
+  jpeg_start_output(&context.cinfo, scanNumber);
+}
+
+unsigned JpegReadScanlines(JpegDecodeContext& context, JSAMPARRAY rows, unsigned maxLines) {
+  JPEG_GUARD(context);
+  return jpeg_read_scanlines(&context.cinfo, rows, maxLines);
+}
+
+void JpegFinishOutput(JpegDecodeContext& context) {
+  JPEG_GUARD(context);
+  jpeg_finish_output(&context.cinfo);
+}
+
+void JpegFinishDecompress(JpegDecodeContext& context) {
+  JPEG_GUARD(context);
+  jpeg_finish_decompress(&context.cinfo);
+}
+
+JSAMPARRAY JpegAllocColormap(JpegDecodeContext& context, int count) {
+  JPEG_GUARD(context);
+  return context.cinfo.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&context.cinfo),
+                                         JPOOL_IMAGE, static_cast<JDIMENSION>(std::max(count, 1)),
+                                         3);
+}
+
+namespace {
+// Keeps a heap context alive and its library object destroyed on every path.
+struct ContextHolder {
+  JpegDecodeContext* context = new JpegDecodeContext();
+  ~ContextHolder() {
+    JpegDestroy(*context);
+    delete context;
+  }
+};
+}  // namespace
+
+JpegHeaderInfo JpegReadHeaderOnly(TStream& data) {
+  ContextHolder holder;
+  JpegDecodeContext& context = *holder.context;
+  JpegCreate(context);
+  JpegReadHeader(context, data);
+  JpegHeaderInfo info;
+  info.width = static_cast<int>(context.cinfo.image_width);
+  info.height = static_cast<int>(context.cinfo.image_height);
+  info.grayscale = context.cinfo.jpeg_color_space == JCS_GRAYSCALE;
+  info.multipleScans = JpegHasMultipleScans(context);
+  return info;
+}

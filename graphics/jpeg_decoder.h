@@ -1,0 +1,102 @@
+#pragma once
+// The thin adapter between the JPEG library (v62 API) and the framework: an error
+// manager whose exit jumps back here instead of returning into the library, a
+// source manager over a framework stream, a progress monitor, and wrappers that
+// turn every library failure into EJPEG once the library's frames are left.
+//
+// Nothing here draws: the image code (jpeg_image.cpp) owns bitmaps and palettes.
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+
+class TStream;
+
+namespace jpeg_limits {
+// Frames larger than this are refused before anything is allocated for them.
+constexpr int64_t kMaxPixels = int64_t{32} * 1024 * 1024;
+// The library's own working memory.
+constexpr long kMaxMemory = 256L * 1024 * 1024;
+// A progressive file needs about ten scans; thousands only waste time.
+constexpr int kMaxScans = 500;
+// Block size of the source manager's reads.
+constexpr int kInputBlock = 4096;
+}  // namespace jpeg_limits
+
+struct JpegDecodeContext;
+
+// Called by the progress monitor with the context; may throw (the exception is
+// carried out of the library and raised again by the caller of the library call).
+using JpegProgressHook = void (*)(JpegDecodeContext& context);
+
+struct JpegProgress {
+  jpeg_progress_mgr pub;
+  void* image;  // the image being decoded, or none
+  int lastPercent;
+  uint32_t lastTime;
+  int lastRow;
+};
+
+struct JpegSource {
+  jpeg_source_mgr pub;
+  TStream* stream;
+  bool startOfFile;
+  JOCTET buffer[jpeg_limits::kInputBlock];
+};
+
+// One decoding run (or header read). Zero-filled before use; not copyable.
+struct JpegDecodeContext {
+  jpeg_error_mgr err;
+  JpegProgress progress;
+  J_DCT_METHOD savedDctMethod;
+  bool savedTwoPassQuantize;
+  J_DITHER_MODE savedDitherMode;
+  jpeg_decompress_struct cinfo;
+
+  // Adapter state.
+  JpegSource source;
+  jmp_buf jump;
+  std::exception_ptr pending;  // an exception waiting to leave the library
+  int errorCode;
+  bool created;
+  JpegProgressHook progressHook;
+};
+
+// Every call below raises EJPEG "JPEG error #%d" with the library's message code,
+// or the exception a hook or the stream raised, after the library's frames are gone.
+// The context must stay where it is while the library object exists.
+
+// Zeroes the context, installs the error manager and creates the library object.
+void JpegCreate(JpegDecodeContext& context);
+// Destroys the library object (safe to call twice).
+void JpegDestroy(JpegDecodeContext& context);
+// Installs the progress monitor with `hook` and `image` in its fields.
+void JpegAttachProgress(JpegDecodeContext& context, JpegProgressHook hook, void* image);
+// Rewinds `data`, reads from it through the source manager and reads the header
+// (an image is required). Frames beyond jpeg_limits raise JERR_IMAGE_TOO_BIG.
+void JpegReadHeader(JpegDecodeContext& context, TStream& data);
+bool JpegHasMultipleScans(JpegDecodeContext& context);
+void JpegCalcOutputDimensions(JpegDecodeContext& context);
+void JpegStartDecompress(JpegDecodeContext& context);
+int JpegConsumeInput(JpegDecodeContext& context);
+void JpegStartOutput(JpegDecodeContext& context, int scanNumber);
+unsigned JpegReadScanlines(JpegDecodeContext& context, JSAMPARRAY rows, unsigned maxLines);
+void JpegFinishOutput(JpegDecodeContext& context);
+void JpegFinishDecompress(JpegDecodeContext& context);
+// A colour map of `count` entries (three components) from the library's image pool.
+JSAMPARRAY JpegAllocColormap(JpegDecodeContext& context, int count);
+
+// Creates, reads the header and destroys; what loading needs to know.
+struct JpegHeaderInfo {
+  int width;
+  int height;
+  bool grayscale;
+  bool multipleScans;
+};
+JpegHeaderInfo JpegReadHeaderOnly(TStream& data);
+
+// Raises EJPEG with `code` (the library's message numbering).
+[[noreturn]] void RaiseJpegError(int code);
