@@ -48,6 +48,20 @@ TEST(GlobalAtom, IntegerAtomsNeedNoTable) {
   EXPECT_EQ(0, GlobalAddAtomA("#0"));
   EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
   EXPECT_EQ(0, GlobalAddAtomA("#49152"));  // MAXINTATOM is not an integer atom
+  SetLastError(0);
+  EXPECT_EQ(0, GlobalAddAtomA(""));
+  EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+}
+
+TEST(GlobalAtom, NameTooLongForTheBufferIsCutAndFails) {
+  const std::string name = UniqueName("Cut");
+  ATOM atom = GlobalAddAtomA(name.c_str());
+  char buffer[5];
+  SetLastError(0);
+  EXPECT_EQ(0u, GlobalGetAtomNameA(atom, buffer, sizeof buffer));
+  EXPECT_EQ(DWORD(ERROR_MORE_DATA), GetLastError());
+  EXPECT_STREQ("Laun", buffer);
+  GlobalDeleteAtom(atom);
 }
 
 TEST(GlobalAtom, HashWithLettersIsAString) {

@@ -1,6 +1,7 @@
 // Module handles and names, procedure look-up, process queries.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -52,8 +53,12 @@ TEST(Module, FileNameTruncatedToTheBuffer) {
   EXPECT_EQ(5u, GetModuleFileNameA(nullptr, small, 5));
   EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), GetLastError());
   EXPECT_EQ(0, std::memcmp(full, small, 4));
-  EXPECT_EQ('\0', small[4]);
   EXPECT_EQ('x', small[5]);
+#ifndef _WIN32
+  // Current Windows terminates the cut name (older systems and Wine leave it
+  // unterminated); we terminate it.
+  EXPECT_EQ('\0', small[4]);
+#endif
 
   // Exactly the length still lacks room for the terminator.
   std::string exact(length, 'x');
@@ -79,9 +84,12 @@ TEST(Process, StartupInfo) {
   std::memset(&info, 0xCC, sizeof info);
   GetStartupInfoA(&info);
   EXPECT_EQ(sizeof info, info.cb);
-  if (!(info.dwFlags & STARTF_USESHOWWINDOW)) {
+#ifndef _WIN32
+  if (!std::getenv("LAUNCHER_SHOWWINDOW")) {
+    EXPECT_EQ(0u, info.dwFlags);
     EXPECT_EQ(0, info.wShowWindow);
   }
+#endif
 }
 
 TEST(Registry, MissingKeysAreNotFound) {
@@ -115,6 +123,12 @@ TEST(SystemMessage, TextsForOurErrorCodes) {
 TEST(SystemMessage, UnknownCodesAndShortBuffers) {
   char text[256];
   DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  // A width limit turns line breaks into spaces.
+  DWORD length = FormatMessageA(flags | FORMAT_MESSAGE_MAX_WIDTH_MASK, nullptr,
+                                ERROR_FILE_NOT_FOUND, 0, text, sizeof text, nullptr);
+  ASSERT_GT(length, 1u);
+  EXPECT_EQ(nullptr, std::strchr(text, '\n'));
+  EXPECT_EQ(' ', text[length - 1]);
   SetLastError(0);
   EXPECT_EQ(0u, FormatMessageA(flags, nullptr, 0x2FFFFFF0, 0, text, sizeof text, nullptr));
   EXPECT_EQ(DWORD(ERROR_MR_MID_NOT_FOUND), GetLastError());
@@ -123,9 +137,8 @@ TEST(SystemMessage, UnknownCodesAndShortBuffers) {
   EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), GetLastError());
 
   LPSTR allocated = nullptr;
-  DWORD length =
-      FormatMessageA(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, ERROR_FILE_NOT_FOUND, 0,
-                     reinterpret_cast<LPSTR>(&allocated), 0, nullptr);
+  length = FormatMessageA(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, ERROR_FILE_NOT_FOUND, 0,
+                          reinterpret_cast<LPSTR>(&allocated), 0, nullptr);
   ASSERT_NE(nullptr, allocated);
   EXPECT_EQ(std::strlen(allocated), length);
   LocalFree(allocated);

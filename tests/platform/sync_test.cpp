@@ -54,14 +54,25 @@ TEST(CriticalSection, SerialisesConcurrentUpdates) {
 }
 
 TEST(LastError, IsPerThread) {
-  SetLastError(ERROR_INVALID_PARAMETER);
-  DWORD seenByOther = 12345;
-  std::thread([&] {
+  // Only spin on atomics between setting and reading: any other call into
+  // the system (starting or joining a thread) may change the last error.
+  std::atomic<int> step{0};
+  DWORD seenByOther = 0;
+  std::thread other([&] {
     SetLastError(ERROR_FILE_NOT_FOUND);
+    step = 1;
+    while (step != 2) {
+    }
     seenByOther = GetLastError();
-  }).join();
+  });
+  while (step != 1) {
+  }
+  SetLastError(ERROR_INVALID_PARAMETER);
+  DWORD seenByMain = GetLastError();
+  step = 2;
+  other.join();
+  EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), seenByMain);
   EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), seenByOther);
-  EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
 }
 
 }  // namespace

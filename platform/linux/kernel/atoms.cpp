@@ -48,7 +48,8 @@ NameKind ParseName(LPCSTR name, ATOM* integer) {
     value = 0;
     for (const char* p = name + 1; *p && value < MAXINTATOM; ++p) value = value * 10 + (*p - '0');
   } else {
-    return std::strlen(name) > kMaxAtomLength ? NameKind::kInvalid : NameKind::kString;
+    size_t length = std::strlen(name);
+    return length == 0 || length > kMaxAtomLength ? NameKind::kInvalid : NameKind::kString;
   }
   if (value == 0 || value >= MAXINTATOM) return NameKind::kInvalid;
   *integer = static_cast<ATOM>(value);
@@ -157,10 +158,14 @@ UINT WINAPI GlobalGetAtomNameA(ATOM nAtom, LPSTR lpBuffer, int nSize) {
     }
     name = slot->name;
   }
+  // A name that does not fit is cut short but the call reports failure.
   size_t copied = std::min(name.size(), size_t(nSize - 1));
   std::memcpy(lpBuffer, name.data(), copied);
   lpBuffer[copied] = '\0';
-  if (copied < name.size()) SetLastError(ERROR_MORE_DATA);
+  if (copied < name.size()) {
+    SetLastError(ERROR_MORE_DATA);
+    return 0;
+  }
   return UINT(copied);
 }
 

@@ -67,6 +67,22 @@ int32_t DecodeUtf8(const unsigned char* s, int n, int& i) {
   return cp;
 }
 
+// Windows' "best fit": an accented Latin letter the code page lacks becomes
+// its plain ASCII letter, in the same case. Returns 0 when there is none.
+char BestFit(char16_t ch) {
+  // Base letters of U+00C0..U+00FF and U+0100..U+017F ('*' = none).
+  static constexpr char kLatin1[] =
+      "AAAAAAACEEEEIIIIDNOOOOO*OUUUUY**aaaaaaaceeeeiiiidnooooo*ouuuuy*y";
+  static constexpr char kExtendedA[] =
+      "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIiIiJjKkkLlLlLlLlLlNnNnNnnNnOoOoOoOoRrRrRr"
+      "SsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
+  static_assert(sizeof kLatin1 == 0x40 + 1 && sizeof kExtendedA == 0x80 + 1);
+  char base = '*';
+  if (ch >= 0xC0 && ch <= 0xFF) base = kLatin1[ch - 0xC0];
+  if (ch >= 0x100 && ch <= 0x17F) base = kExtendedA[ch - 0x100];
+  return base == '*' ? 0 : base;
+}
+
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
@@ -167,8 +183,11 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
     bool usedDefault = false;
     for (int i = 0; i < length; ++i) {
       unsigned char byte;
+      char fit = 0;
       if (linux_kernel::CharToByte(*table, lpWideCharStr[i], &byte)) {
         sink.Put(static_cast<char>(byte));
+      } else if (!(dwFlags & WC_NO_BEST_FIT_CHARS) && (fit = BestFit(lpWideCharStr[i])) != 0) {
+        sink.Put(fit);
       } else {
         usedDefault = true;
         sink.Put(defaultChar);

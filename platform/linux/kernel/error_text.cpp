@@ -66,11 +66,10 @@ const char* FindSystemMessage(DWORD code) {
 }
 
 // Applies the line-width part of the flags: 0 keeps the text as it is; any
-// other width (this subset does not wrap) joins the lines, dropping the
-// trailing line break, as FORMAT_MESSAGE_MAX_WIDTH_MASK callers expect.
-std::string ApplyWidth(std::string text, DWORD flags) {
+// other width (this subset does not wrap) turns each line break, the final
+// one included, into a space.
+std::string ApplyWidth(const std::string& text, DWORD flags) {
   if ((flags & FORMAT_MESSAGE_MAX_WIDTH_MASK) == 0) return text;
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   std::string joined;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {

@@ -220,7 +220,7 @@ extern "C" UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
   std::string found = Locate(program);
   if (found.empty()) return MissingProgramError(program);
   struct stat info;
-  if (stat(found.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return ERROR_ACCESS_DENIED;
+  if (stat(found.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return ERROR_FILE_NOT_FOUND;
 
   std::vector<std::string> argv;
   if (StartsWithMz(found)) {
