@@ -46,12 +46,10 @@ void TReader::FlushBuffer() {
 int64_t TReader::Position() const { return stream_.Position() - (bufEnd_ - bufPos_); }
 
 void TReader::ReadBuffer() {
-  bufEnd_ = stream_.Read(buffer_.get(), bufferSize_);
-  if (bufEnd_ <= 0) {
-    bufEnd_ = 0;
-    throw EReadError(msg::kStreamReadError, {});
-  }
+  const int64_t got = stream_.Read(buffer_.get(), bufferSize_);
   bufPos_ = 0;
+  bufEnd_ = got > 0 ? static_cast<int32_t>(got) : 0;
+  if (bufEnd_ == 0) throw EReadError(msg::kStreamReadError, {});
 }
 
 int64_t TReader::Remaining() const {

@@ -53,6 +53,11 @@ constinit const TypeDescriptor kFontStyleType = EnumType("TFontStyle", kFontStyl
 constinit const TypeDescriptor kFontStylesType = SetType("TFontStyles", kFontStyleType, osUByte);
 constinit const TypeDescriptor kCaptionType = SimpleType(pkLongString, "TCaption");
 constinit const TypeDescriptor kFontNameType = SimpleType(pkLongString, "TFontName");
+constinit const TypeDescriptor kSmallNumberType = IntegerType("TSmallNumber", osUByte, 0, 63);
+constinit const TypeDescriptor kNumberSetType = SetType("TNumbers", kSmallNumberType, osULong);
+constinit const TypeDescriptor kName20Type = ShortStringType("TName20", 20);
+const TypeDescriptor kComponentRefType = ClassType("TComponent", &TComponent::StaticMeta);
+const TypeDescriptor kItemsType = ClassType("TItems", &TItems::StaticMeta);
 const TypeDescriptor kFontType = ClassType("TFont", &TFont::StaticMeta);
 const TypeDescriptor kPictureType = ClassType("TPicture", &TPicture::StaticMeta);
 
@@ -320,6 +325,59 @@ const ClassMetadata& TForm1::StaticMeta() {
 const ClassMetadata& TForm2::StaticMeta() {
   static const ClassMetadata meta =
       ClassBuilder<TForm2>("TForm2", &TForm1::StaticMeta(), "launcher").Constructor().Build();
+  return meta;
+}
+
+// --- value kinds ---------------------------------------------------------------------
+
+const ClassMetadata& TItem::StaticMeta() {
+  static const ClassMetadata meta =
+      ClassBuilder<TItem>("TItem", &TPersistent::StaticMeta(), "tests")
+          .Property("Value", kIntegerType, ByField(&TItem::value), ByMethod(&TItem::SetValue))
+          .Property("Text", kStringType, ByField(&TItem::text), ByField(&TItem::text))
+          .Build();
+  return meta;
+}
+
+const ClassMetadata& TItems::StaticMeta() {
+  static const ClassMetadata meta =
+      ClassBuilder<TItems>("TItems", &TPersistent::StaticMeta(), "tests").Build();
+  return meta;
+}
+
+TKinds::TKinds(TComponent* owner) : TForm(owner), items(new TItems) {}
+TKinds::~TKinds() { items->Free(); }
+
+const ClassMetadata& TKinds::StaticMeta() {
+  static const ClassMetadata meta =
+      ClassBuilder<TKinds>("TKinds", &TForm::StaticMeta(), "tests")
+          .Constructor()
+          .Property("Integer", kIntegerType, ByField(&TKinds::integer), ByField(&TKinds::integer))
+          .Property("Int64", kInt64Type, ByField(&TKinds::int64), ByField(&TKinds::int64))
+          .Property("Char", kCharType, ByField(&TKinds::ch), ByField(&TKinds::ch))
+          .Property("WideChar", kWideCharType, ByField(&TKinds::wideCh), ByField(&TKinds::wideCh))
+          .Property("Align", kAlignType, ByField(&TKinds::align), ByField(&TKinds::align))
+          .Property("Extended", kExtendedType, ByField(&TKinds::extended),
+                    ByField(&TKinds::extended))
+          .Property("Single", kSingleType, ByField(&TKinds::single), ByField(&TKinds::single))
+          .Property("Double", kDoubleType, ByField(&TKinds::dbl), ByField(&TKinds::dbl))
+          .Property("Currency", kCurrencyType, ByField(&TKinds::currency),
+                    ByField(&TKinds::currency))
+          .Property("Comp", kCompType, ByField(&TKinds::comp), ByField(&TKinds::comp))
+          .Property("Name20", kName20Type, ByField(&TKinds::name20), ByField(&TKinds::name20))
+          .Property("Text", kStringType, ByField(&TKinds::text), ByField(&TKinds::text))
+          .Property("Wide", kWideStringType, ByField(&TKinds::wide), ByField(&TKinds::wide))
+          .Property("Numbers", kNumberSetType, ByField(&TKinds::numbers), ByField(&TKinds::numbers))
+          .Property("Variant", kVariantType, ByField(&TKinds::variant), ByField(&TKinds::variant))
+          .Property("Ref", kComponentRefType, ByField(&TKinds::ref), ByMethod(&TKinds::SetRef))
+          .Property("Items", kItemsType, ByField(&TKinds::items))
+          .Property("ReadOnly", kIntegerType, ByMethod(&TKinds::GetReadOnly))
+          .Property("OnEvent", kTNotifyEventType, ByField(&TKinds::onEvent),
+                    ByField(&TKinds::onEvent))
+          .Field<&TKinds::Label1>("Label1")
+          .Field<&TKinds::Panel1>("Panel1")
+          .Method<&TKinds::Handler>("Handler")
+          .Build();
   return meta;
 }
 

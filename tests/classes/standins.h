@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "classes/collection.h"
 #include "classes/component.h"
 #include "classes/events.h"
 #include "classes/metadata.h"
@@ -237,6 +238,69 @@ class TForm2 : public TForm1 {
   explicit TForm2(TComponent* owner) : TForm1(owner) {}
   static const ClassMetadata& StaticMeta();
   const ClassMetadata& Meta() const override { return StaticMeta(); }
+};
+
+// One item of TItems: two published properties.
+class TItem : public TPersistent {
+ public:
+  static const ClassMetadata& StaticMeta();
+  const ClassMetadata& Meta() const override { return StaticMeta(); }
+  void SetValue(int32_t v) { value = v; }
+  int32_t value = 0;
+  std::string text;
+};
+
+class TItems : public TCollection {
+ public:
+  ~TItems() override { Clear(); }
+  static const ClassMetadata& StaticMeta();
+  const ClassMetadata& Meta() const override { return StaticMeta(); }
+  int Count() const override { return static_cast<int>(items.size()); }
+  void Clear() override {
+    for (TItem* item : items) item->Free();
+    items.clear();
+  }
+  TPersistent* AddItem() override { return items.emplace_back(new TItem); }
+  void BeginUpdate() override { ++updates; }
+  void EndUpdate() override { --updates; }
+
+  std::vector<TItem*> items;
+  int updates = 0;
+};
+
+// A form publishing a property of every kind the reader handles, for value and
+// error tests and for fuzzing.
+class TKinds : public TForm {
+ public:
+  explicit TKinds(TComponent* owner);
+  ~TKinds() override;
+  static const ClassMetadata& StaticMeta();
+  const ClassMetadata& Meta() const override { return StaticMeta(); }
+  void Handler(TObject* sender) { ++handled; (void)sender; }
+  void SetRef(TComponent* v) { ref = v; }
+  int32_t GetReadOnly() const { return 7; }
+
+  int32_t integer = 0;
+  int64_t int64 = 0;
+  char ch = 0;
+  char16_t wideCh = 0;
+  uint8_t align = 0;
+  long double extended = 0;
+  float single = 0;
+  double dbl = 0;
+  int64_t currency = 0;
+  int64_t comp = 0;
+  std::string name20;
+  std::string text;
+  std::u16string wide;
+  uint32_t numbers = 0;
+  TVariant variant;
+  TComponent* ref = nullptr;
+  TItems* items;
+  TNotifyEvent onEvent;
+  int handled = 0;
+  TLabel* Label1 = nullptr;  // published fields: TLabel and TPanel resolve as child classes
+  TPanel* Panel1 = nullptr;
 };
 
 }  // namespace standins
