@@ -3,9 +3,12 @@
 #include <cstring>
 #include <memory>
 
+#include "graphics/bitmap.h"
+#include "graphics/brush.h"
 #include "graphics/canvas.h"
 #include "graphics/font.h"
 #include "graphics/graphics_module.h"
+#include "graphics/pattern_manager.h"
 #include "graphics/pen.h"
 #include "graphics/resource_manager.h"
 
@@ -133,6 +136,34 @@ TEST(SystemColorRefresh, CanvasesLetGoOfTheirObjects) {
   EXPECT_EQ(canvas.LockCount(), 0);
   canvas.SetHandle(nullptr);
   DeleteDC(dc);
+}
+
+TEST(PatternCache, CheckerboardPerColourPair) {
+  TBitmap* pattern = PatternManager->AllocPattern(clRed, clBlue);
+  ASSERT_NE(pattern, nullptr);
+  EXPECT_EQ(PatternManager->AllocPattern(clRed, clBlue), pattern);
+  EXPECT_NE(PatternManager->AllocPattern(clBlue, clRed), pattern);
+  EXPECT_EQ(pattern->ImageWidth(), 8);
+  TCanvas* c = pattern->Canvas();
+  EXPECT_EQ(c->PixelAt(0, 0), static_cast<COLORREF>(clBlue));
+  EXPECT_EQ(c->PixelAt(1, 0), static_cast<COLORREF>(clRed));
+  EXPECT_EQ(c->PixelAt(1, 1), static_cast<COLORREF>(clBlue));
+  EXPECT_EQ(c->PixelAt(7, 6), static_cast<COLORREF>(clRed));
+}
+
+TEST(BrushCache, PatternBitmapMakesAPatternBrush) {
+  TBitmap* pattern = PatternManager->AllocPattern(clBlack, clWhite);
+  TBrush brush;
+  brush.SetColor(clRed);
+  brush.SetPatternBitmap(pattern);
+  EXPECT_EQ(brush.PatternBitmap(), pattern);
+  EXPECT_EQ(brush.Color(), clWhite);
+  LOGBRUSH lb;
+  ASSERT_NE(GetObjectA(brush.Handle(), sizeof lb, &lb), 0);
+  EXPECT_EQ(lb.lbStyle, static_cast<UINT>(BS_PATTERN));
+  // Writing the colour starts from a key without the bitmap.
+  brush.SetColor(clRed);
+  EXPECT_EQ(brush.PatternBitmap(), nullptr);
 }
 
 }  // namespace
