@@ -357,6 +357,9 @@ TEST(FormToolBinaryErrorTest, HostileAndTruncatedStreams) {
   ExpectBinaryError(head + "\x16"s, head.size(), "unknown value tag 22");
   ExpectBinaryError(head + "\x0E\x07"s, head.size() + 1, "does not start with a list tag");
   ExpectBinaryError("TPF0\xF2\x06\x00"s, 5, "the child position is not an integer");
+  // Readable after a prefix, but no writer stores it and the text cannot say it.
+  ExpectBinaryError("TPF0\xF0"s + S(std::string(240, 'T')) + "\x00\x00\x00"s, 5,
+                    "class name is longer than 239 bytes");
 
   // Deep nesting ends in an error, not in a stack overflow.
   const std::string lists = head + std::string(100000, '\x01');

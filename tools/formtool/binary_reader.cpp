@@ -115,7 +115,12 @@ class BinaryReader {
       component.flags = first & kHeaderFlagsMask;
       if (component.flags & hfChildPos) component.childPos = ReadStoredInt("the child position");
     }
+    const size_t classAt = pos_;
     component.className = ShortString("a class name");
+    // Without a prefix such a name would read as one; no writer stores it.
+    if (component.className.size() >= kHeaderPrefixMark) {
+      Fail(classAt, "class name is longer than 239 bytes");
+    }
     component.name = ShortString("a component name");
     component.properties = ReadProperties(depth);
     while (PeekByte("the child list") != 0) component.children.push_back(ReadComponent(depth + 1));
