@@ -61,10 +61,10 @@ int32_t PropertyAccessor::GetOrdinal(const TObject&, const PropertyRecord& p) co
 void PropertyAccessor::SetOrdinal(TObject&, const PropertyRecord& p, int32_t) const {
   Unsupported(p);
 }
-TObject* PropertyAccessor::GetObject(const TObject&, const PropertyRecord& p) const {
+TObject* PropertyAccessor::GetObjectValue(const TObject&, const PropertyRecord& p) const {
   Unsupported(p);
 }
-void PropertyAccessor::SetObject(TObject&, const PropertyRecord& p, TObject*) const {
+void PropertyAccessor::SetObjectValue(TObject&, const PropertyRecord& p, TObject*) const {
   Unsupported(p);
 }
 std::string PropertyAccessor::GetString(const TObject&, const PropertyRecord& p) const {
@@ -241,12 +241,12 @@ void StoreOrdinal(TObject& instance, const PropertyRecord& prop, int32_t value) 
 
 TObject* FetchObject(const TObject& instance, const PropertyRecord& prop) {
   if (prop.type->kind != pkClass) return nullptr;
-  return prop.getter->GetObject(instance, prop);
+  return prop.getter->GetObjectValue(instance, prop);
 }
 
 void StoreObject(TObject& instance, const PropertyRecord& prop, TObject* value) {
   if (prop.type->kind != pkClass) return;
-  Setter(prop).SetObject(instance, prop, value);
+  Setter(prop).SetObjectValue(instance, prop, value);
 }
 
 std::string FetchString(const TObject& instance, const PropertyRecord& prop) {

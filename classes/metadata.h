@@ -227,8 +227,8 @@ class PropertyAccessor {
 
   virtual int32_t GetOrdinal(const TObject& instance, const PropertyRecord& prop) const;
   virtual void SetOrdinal(TObject& instance, const PropertyRecord& prop, int32_t value) const;
-  virtual TObject* GetObject(const TObject& instance, const PropertyRecord& prop) const;
-  virtual void SetObject(TObject& instance, const PropertyRecord& prop, TObject* value) const;
+  virtual TObject* GetObjectValue(const TObject& instance, const PropertyRecord& prop) const;
+  virtual void SetObjectValue(TObject& instance, const PropertyRecord& prop, TObject* value) const;
   virtual std::string GetString(const TObject& instance, const PropertyRecord& prop) const;
   virtual void SetString(TObject& instance, const PropertyRecord& prop,
                          const std::string& value) const;

@@ -268,18 +268,18 @@ class TypedAccessor final : public PropertyAccessor {
     }
     PropertyAccessor::SetOrdinal(o, p, value);
   }
-  TObject* GetObject(const TObject& o, const PropertyRecord& p) const override {
+  TObject* GetObjectValue(const TObject& o, const PropertyRecord& p) const override {
     if constexpr (kCanRead && kObjectValue<V>) {
       return const_cast<TObject*>(static_cast<const TObject*>(access_.Read(o, p)));
     }
-    return PropertyAccessor::GetObject(o, p);
+    return PropertyAccessor::GetObjectValue(o, p);
   }
-  void SetObject(TObject& o, const PropertyRecord& p, TObject* value) const override {
+  void SetObjectValue(TObject& o, const PropertyRecord& p, TObject* value) const override {
     if constexpr (kCanWrite && kObjectValue<V>) {
       access_.Write(o, p, ObjectToValue<V>(value, *p.type));
       return;
     }
-    PropertyAccessor::SetObject(o, p, value);
+    PropertyAccessor::SetObjectValue(o, p, value);
   }
   std::string GetString(const TObject& o, const PropertyRecord& p) const override {
     if constexpr (kCanRead && std::is_same_v<V, std::string>) return access_.Read(o, p);
