@@ -370,7 +370,7 @@ const ClassMetadata& TKinds::StaticMeta() {
           .Property("Numbers", kNumberSetType, ByField(&TKinds::numbers), ByField(&TKinds::numbers))
           .Property("Variant", kVariantType, ByField(&TKinds::variant), ByField(&TKinds::variant))
           .Property("Ref", kComponentRefType, ByField(&TKinds::ref), ByMethod(&TKinds::SetRef))
-          .Property("Items", kItemsType, ByField(&TKinds::items))
+          .Property("Items", kItemsType, ByField(&TKinds::items), ByMethod(&TKinds::SetItems))
           .Property("ReadOnly", kIntegerType, ByMethod(&TKinds::GetReadOnly))
           .Property("OnEvent", kTNotifyEventType, ByField(&TKinds::onEvent),
                     ByField(&TKinds::onEvent))

@@ -276,8 +276,12 @@ class TKinds : public TForm {
   ~TKinds() override;
   static const ClassMetadata& StaticMeta();
   const ClassMetadata& Meta() const override { return StaticMeta(); }
-  void Handler(TObject* sender) { ++handled; (void)sender; }
+  void Handler(TObject* sender) {
+    ++handled;
+    (void)sender;
+  }
   void SetRef(TComponent* v) { ref = v; }
+  void SetItems(TItems* v) { (void)v; }
   int32_t GetReadOnly() const { return 7; }
 
   int32_t integer = 0;
