@@ -12,7 +12,7 @@ int Compare(const char* a, const char* b, DWORD flags = 0) {
   return CompareStringA(LOCALE_USER_DEFAULT, flags, a, -1, b, -1);
 }
 
-TEST(CompareString, OrdersLikeADictionary) {
+TEST(StringCompare, OrdersLikeADictionary) {
   EXPECT_EQ(CSTR_EQUAL, Compare("Label1", "LABEL1", NORM_IGNORECASE));
   EXPECT_EQ(CSTR_LESS_THAN, Compare("abc", "ABD", NORM_IGNORECASE));
   EXPECT_EQ(CSTR_GREATER_THAN, Compare("b", "A", NORM_IGNORECASE));
@@ -27,7 +27,7 @@ TEST(CompareString, OrdersLikeADictionary) {
   EXPECT_EQ(CSTR_EQUAL, Compare("", ""));
 }
 
-TEST(CompareString, HonoursLengthsAndRejectsBadInput) {
+TEST(StringCompare, HonoursLengthsAndRejectsBadInput) {
   EXPECT_EQ(CSTR_EQUAL,
             CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, "abcdef", 3, "ABC", -1));
   EXPECT_EQ(CSTR_GREATER_THAN, CompareStringA(LOCALE_USER_DEFAULT, 0, "abcdef", 4, "abc", 3));
@@ -36,7 +36,7 @@ TEST(CompareString, HonoursLengthsAndRejectsBadInput) {
   EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
 }
 
-TEST(CompareString, AccentsWeighLessThanLetters) {
+TEST(StringCompare, AccentsWeighLessThanLetters) {
   if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252";
   EXPECT_EQ(CSTR_LESS_THAN, Compare("resume", "r\xE9sum\xE9", NORM_IGNORECASE));
   EXPECT_EQ(CSTR_LESS_THAN, Compare("r\xE9sum\xE9", "resumes", NORM_IGNORECASE));

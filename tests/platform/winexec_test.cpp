@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -103,6 +104,36 @@ TEST(WinExec, StartsAProgramWithItsArgumentsAndShowCommand) {
 
   EXPECT_EQ("show=7\nplain\ntwo words\nquote\"d\ntail\\\nx\n", ReadWhenPresent(report));
   std::remove(report.c_str());
+}
+
+// The launcher's own case: a relative path with backslashes, no arguments.
+TEST(WinExec, RelativeGamePathFromTheCurrentDirectory) {
+  namespace fs = std::filesystem;
+#ifdef _WIN32
+  char self[MAX_PATH * 4];
+  ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
+  const fs::path program = self;
+#else
+  const fs::path program = fs::read_symlink("/proc/self/exe");
+#endif
+  const fs::path dir =
+      fs::temp_directory_path() / ("launcher_winexec_" + std::to_string(GetCurrentProcessId()));
+  fs::create_directories(dir / "eng");
+  fs::copy_file(program, dir / "eng" / "brasslantern.exe", fs::copy_options::overwrite_existing);
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir);
+
+  SetVariable(kChildVariable, "report.txt");
+  UINT result = WinExec("eng\\brasslantern.exe", SW_SHOWNORMAL);
+  SetVariable(kChildVariable, "");
+  EXPECT_GT(result, 31u);
+  if (result > 31) {
+    EXPECT_EQ("show=1\n", ReadWhenPresent("report.txt"));
+  }
+
+  fs::current_path(previous);
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
 }
 
 #ifndef _WIN32
