@@ -112,13 +112,15 @@ class TCanvas : public TPersistent {
 
   HDC handle_ = nullptr;
   TCanvasState state_ = TCanvasState::None;
+  // Declared before the attribute objects that use it as their OwnerLock, so it
+  // outlives them.
+  CriticalSection lock_;
   TOwnedPtr<TFont> font_;
   TOwnedPtr<TPen> pen_;
   TOwnedPtr<TBrush> brush_;
   POINT penPos_ = {0, 0};
   uint32_t copyMode_ = kDefaultCopyMode;
   bool rightToLeft_ = false;
-  CriticalSection lock_;
   int32_t lockCount_ = 0;
 };
 

@@ -74,6 +74,8 @@ void TFont::SetOrientation(int32_t value) {
 }
 
 void TFont::SetColor(TColor value) {
+  // Not part of the key, but still an attribute write: it waits for the owner.
+  OwnerLockGuard guard(OwnerLock());
   if (value == color_) return;
   color_ = value;
   NotifyChange();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "classes/ident_maps.h"
+#include "graphics/bitmap.h"
 #include "graphics/canvas.h"
 #include "graphics/font.h"
 #include "graphics/pattern_manager.h"
@@ -52,9 +53,10 @@ void GraphicsModuleStartup() {
   // Without a screen the answer is 0, which would turn every point size into
   // MulDiv's failure value; keep the usual 96 then.
   DisplayPixelsPerInch = pixelsPerInch > 0 ? pixelsPerInch : 96;
-  // The bitmap code makes its 16-colour system palette here.
+  // The 16-colour system palette, with the bitmap code's image lock and list of
+  // bitmap canvases.
+  BitmapStartup();
 
-  // The bitmap code initialises its image-data lock here.
   CanvasCountLock = new CriticalSection;
 
   StockPen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
@@ -68,7 +70,6 @@ void GraphicsModuleStartup() {
   PenManager = new TResourceManager(sizeof(PenAttributes));
   BrushManager = new TBrushResourceManager;
   PatternManager = new TPatternManager;
-  // The bitmap code makes its list of bitmap canvases here.
   AllCanvases = new TCanvasList;
 
   RegisterIdentMap(&kTColorType, IdentToColor, ColorToIdent);
@@ -78,16 +79,18 @@ void GraphicsModuleStartup() {
 void GraphicsModuleShutdown() {
   if (!started) return;
   started = false;
-  delete AllCanvases;
-  AllCanvases = nullptr;
+  // The pattern bitmaps own canvases, so they go before the canvas list.
   delete PatternManager;
   PatternManager = nullptr;
+  delete AllCanvases;
+  AllCanvases = nullptr;
   delete BrushManager;
   BrushManager = nullptr;
   delete PenManager;
   PenManager = nullptr;
   delete FontManager;
   FontManager = nullptr;
+  BitmapShutdown();
   delete CanvasCountLock;
   CanvasCountLock = nullptr;
 }

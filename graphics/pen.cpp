@@ -54,6 +54,8 @@ void TPen::SetStyle(TPenStyle value) {
 }
 
 void TPen::SetMode(TPenMode value) {
+  // Not part of the key, but still an attribute write: it waits for the owner.
+  OwnerLockGuard guard(OwnerLock());
   if (value == mode_) return;
   mode_ = value;
   NotifyChange();

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "graphics/graphic.h"
@@ -237,6 +239,27 @@ TEST(Canvas, LockCounting) {
   canvas.UnlockCanvas();
   canvas.UnlockCanvas();
   EXPECT_EQ(canvas.LockCount(), 0);
+}
+
+TEST(Canvas, LockHoldsOffAttributeWritesFromOtherThreads) {
+  TCanvas canvas;
+  canvas.LockCanvas();
+  std::atomic<bool> tried{false}, written{false};
+  bool otherCouldLock = true;
+  std::thread other([&] {
+    otherCouldLock = canvas.TryLockCanvas();
+    tried = true;
+    canvas.Font()->SetColor(clRed);  // waits for the canvas lock
+    written = true;
+  });
+  while (!tried) std::this_thread::yield();
+  Sleep(20);  // give the writer every chance to get past the lock if it could
+  EXPECT_FALSE(written);
+  EXPECT_EQ(canvas.Font()->Color(), clWindowText);
+  canvas.UnlockCanvas();
+  other.join();
+  EXPECT_FALSE(otherCouldLock);
+  EXPECT_EQ(canvas.Font()->Color(), clRed);
 }
 
 TEST(Canvas, EveryCanvasIsListed) {
