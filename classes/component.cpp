@@ -85,7 +85,17 @@ TComponent::TComponent(TComponent* owner) {
   state_ = pendingConstructionState;
   pendingConstructionState = 0;
   style_ = syInheritable;
-  if (owner) owner->AdoptComponent(this);
+  if (!owner) return;
+  try {
+    owner->AdoptComponent(this);
+  } catch (...) {
+    // No destructor runs for a half-built component: the owner must not keep it.
+    if (owner_) {
+      owner_->RemoveOwned(this);
+      owner_ = nullptr;
+    }
+    throw;
+  }
 }
 
 void TComponent::BeforeDestruction() {

@@ -223,6 +223,15 @@ TEST_F(ComponentTest, BroadcastSurvivesHandlersThatDestroyComponents) {
   EXPECT_EQ(eventLog[1], "P4:+?");
 }
 
+TEST_F(ComponentTest, AFailedAdoptionLeavesNothingBehind) {
+  host->onNotify = [](TComponent*, TOperation operation) {
+    if (operation == noInsert) throw EComponentError("refused");
+  };
+  EXPECT_THROW(new TProbe(host), EComponentError);
+  EXPECT_EQ(host->OwnedCount(), 0);
+  host->onNotify = nullptr;
+}
+
 TEST_F(ComponentTest, OwnedListIndexesAndMoves) {
   EXPECT_EQ(host->OwnedCount(), 0);
   EXPECT_EQ(MessageOf<EListError>([&] { host->OwnedAt(0); }), "List index out of bounds (0)");

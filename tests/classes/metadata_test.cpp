@@ -331,6 +331,23 @@ TEST(PropertyAccess, MethodsBindByNameAndCompareByBothParts) {
   EXPECT_NE(FindPublishedMethod(d.Meta(), "Clicked"), nullptr);  // inherited
 }
 
+TEST(MethodValues, ReferenceParametersReachTheHandler) {
+  enum TCloseAction : uint8_t { caNone, caHide, caFree };
+  struct TCloser : TObject {
+    void Close(TObject*, TCloseAction& action) { action = caFree; }
+  } closer;
+  using TCloseEvent = TMethod<TObject*, TCloseAction&>;
+  TCloseEvent onClose = TCloseEvent::Bind<&TCloser::Close>(&closer);
+  TCloseAction action = caHide;
+  onClose(nullptr, action);
+  EXPECT_EQ(action, caFree);
+  // A value of another shape is not taken.
+  TSample sample;
+  TMethodValue notify = TNotifyEvent::Bind<&TSample::Other>(&sample).Value();
+  EXPECT_FALSE(TCloseEvent::Accepts(notify));
+  EXPECT_FALSE(TCloseEvent::FromValue(notify));
+}
+
 TEST(PropertyAccess, ClassVariantAndReadOnlyProperties) {
   TSample s;
   TPart part;
