@@ -13,13 +13,6 @@ namespace formtool {
 struct Value;
 struct Property;
 
-// Where a binary block came from in the text, so a dump can say it the same way.
-enum class BlobSource {
-  kInline,   // hex bytes in the text
-  kFile,     // the whole block read from a file
-  kGraphic,  // class name, 32-bit count, then a file's bytes
-};
-
 // An integer as stored: its tag (svInt8, svInt16 or svInt32) and value.
 struct StoredInt {
   TValueType tag = svInt8;
@@ -40,11 +33,6 @@ struct Value {
   std::vector<std::string> names;          // svSet
   std::vector<Value> items;                // svList
   std::vector<CollectionItem> collection;  // svCollection
-
-  // Binary blocks only: how the text gave it (the data is in `bytes` regardless).
-  BlobSource blobSource = BlobSource::kInline;
-  std::string blobPath;      // kFile, kGraphic: the path as written in the text
-  std::string graphicClass;  // kGraphic
 };
 
 struct Property {

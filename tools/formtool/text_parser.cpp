@@ -565,35 +565,30 @@ class Parser {
     } else if (t.text == "file") {
       Expect('(', "after 'file'");
       v.tag = svBinary;
-      v.blobSource = BlobSource::kFile;
-      v.blobPath = PathArgument();
-      v.bytes = Load(t, v.blobPath);
+      v.bytes = Load(t, PathArgument());
       Expect(')', "to close 'file('");
     } else if (t.text == "graphic" || t.text == "jpeg") {
       Expect('(', ("after '" + t.text + "'").c_str());
       v.tag = svBinary;
-      v.blobSource = BlobSource::kGraphic;
+      std::string graphicClass = "TJPEGImage";
       if (t.text == "graphic") {
         if (token_.kind != TokenKind::kString)
           Fail(token_, "graphic(...) starts with the class name in quotes");
-        v.graphicClass = ByteString(token_);
+        graphicClass = ByteString(token_);
         Advance();
         Expect(',', "between the class name and the file");
-      } else {
-        v.graphicClass = "TJPEGImage";
       }
-      if (v.graphicClass.empty() || v.graphicClass.size() > 63) {
+      if (graphicClass.empty() || graphicClass.size() > 63) {
         Fail(t, "a graphic class name has 1 to 63 characters");
       }
-      v.blobPath = PathArgument();
-      const std::string data = Load(t, v.blobPath);
+      const std::string path = PathArgument();
+      const std::string data = Load(t, path);
       if (t.text == "jpeg" && (data.size() < 2 || data.compare(0, 2, "\xFF\xD8") != 0)) {
-        Fail(t, "'" + v.blobPath + "' is not a JPEG file (it does not start with FF D8)");
+        Fail(t, "'" + path + "' is not a JPEG file (it does not start with FF D8)");
       }
-      if (data.size() > static_cast<size_t>(INT32_MAX) - 64)
-        Fail(t, "'" + v.blobPath + "' is too large");
-      v.bytes += static_cast<char>(v.graphicClass.size());
-      v.bytes += v.graphicClass;
+      if (data.size() > static_cast<size_t>(INT32_MAX) - 64) Fail(t, "'" + path + "' is too large");
+      v.bytes += static_cast<char>(graphicClass.size());
+      v.bytes += graphicClass;
       for (int i = 0; i < 4; ++i) v.bytes += static_cast<char>(data.size() >> (8 * i));
       v.bytes += data;
       Expect(')', "to close the graphic");

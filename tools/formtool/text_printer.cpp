@@ -10,13 +10,13 @@
 namespace formtool {
 
 bool IsReservedWord(std::string_view word) {
-  static constexpr std::array<std::string_view, 15> kWords = {
+  static constexpr std::array<std::string_view, 16> kWords = {
       "component", "inherited", "inline", "position", "prefix", "flag8",      "true", "false",
-      "nil",       "null",      "file",   "graphic",  "jpeg",   "collection", "item"};
+      "nil",       "null",      "file",   "graphic",  "jpeg",   "collection", "item", "trailing"};
   for (std::string_view reserved : kWords) {
     if (word == reserved) return true;
   }
-  return word == "trailing";
+  return false;
 }
 
 bool IsBareWord(std::string_view text, bool allowDots) {
