@@ -32,6 +32,7 @@ TEST(GlobalAtom, CountsReferencesAndIgnoresCase) {
   SetLastError(0);
   EXPECT_EQ(0, GlobalFindAtomA(name.c_str()));
   EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
+  EXPECT_EQ(atom, GlobalDeleteAtom(atom));  // gone: deleting fails, returning the atom
 }
 
 TEST(GlobalAtom, IntegerAtomsNeedNoTable) {

@@ -24,6 +24,12 @@ TEST(StringCompare, OrdersLikeADictionary) {
   EXPECT_EQ(CSTR_LESS_THAN, Compare("abc", "ABC"));
   EXPECT_EQ(CSTR_GREATER_THAN, Compare("Abc", "abc"));
   EXPECT_EQ(CSTR_LESS_THAN, Compare("9", "a"));
+  // Blanks and punctuation come before digits and letters...
+  EXPECT_EQ(CSTR_LESS_THAN, Compare("a b", "ab"));
+  EXPECT_EQ(CSTR_LESS_THAN, Compare("a_", "a1"));
+  // ...but hyphens only break ties.
+  EXPECT_EQ(CSTR_LESS_THAN, Compare("coop", "co-op"));
+  EXPECT_EQ(CSTR_LESS_THAN, Compare("co-op", "cop"));
   EXPECT_EQ(CSTR_EQUAL, Compare("", ""));
 }
 

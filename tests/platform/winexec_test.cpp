@@ -106,34 +106,57 @@ TEST(WinExec, StartsAProgramWithItsArgumentsAndShowCommand) {
   std::remove(report.c_str());
 }
 
-// The launcher's own case: a relative path with backslashes, no arguments.
-TEST(WinExec, RelativeGamePathFromTheCurrentDirectory) {
-  namespace fs = std::filesystem;
-#ifdef _WIN32
-  char self[MAX_PATH * 4];
-  ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
-  const fs::path program = self;
-#else
-  const fs::path program = fs::read_symlink("/proc/self/exe");
-#endif
-  const fs::path dir =
-      fs::temp_directory_path() / ("launcher_winexec_" + std::to_string(GetCurrentProcessId()));
-  fs::create_directories(dir / "eng");
-  fs::copy_file(program, dir / "eng" / "brasslantern.exe", fs::copy_options::overwrite_existing);
-  const fs::path previous = fs::current_path();
-  fs::current_path(dir);
+namespace fs = std::filesystem;
 
-  SetVariable(kChildVariable, "report.txt");
-  UINT result = WinExec("eng\\brasslantern.exe", SW_SHOWNORMAL);
-  SetVariable(kChildVariable, "");
-  EXPECT_GT(result, 31u);
-  if (result > 31) {
-    EXPECT_EQ("show=1\n", ReadWhenPresent("report.txt"));
+// A scratch directory, made the current one, holding copies of this program.
+class WinExecCopies : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::temp_directory_path() / ("launcher_winexec_" + std::to_string(GetCurrentProcessId()));
+    fs::create_directories(dir_);
+    previous_ = fs::current_path();
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(previous_);
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  void CopyProgramTo(const fs::path& relative) {
+#ifdef _WIN32
+    char self[MAX_PATH * 4];
+    ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
+    const fs::path program = self;
+#else
+    const fs::path program = fs::read_symlink("/proc/self/exe");
+#endif
+    fs::create_directories((dir_ / relative).parent_path());
+    fs::copy_file(program, dir_ / relative, fs::copy_options::overwrite_existing);
+  }
+  // Starts `command` as a child that reports into report.txt; returns the report.
+  std::string Run(const std::string& command, UINT show) {
+    SetVariable(kChildVariable, "report.txt");
+    UINT result = WinExec(command.c_str(), show);
+    SetVariable(kChildVariable, "");
+    EXPECT_GT(result, 31u) << command;
+    return result > 31 ? ReadWhenPresent("report.txt") : std::string();
   }
 
-  fs::current_path(previous);
-  std::error_code ignored;
-  fs::remove_all(dir, ignored);
+  fs::path dir_;
+  fs::path previous_;
+};
+
+// The launcher's own case: a relative path with backslashes, no arguments.
+TEST_F(WinExecCopies, RelativeGamePathFromTheCurrentDirectory) {
+  CopyProgramTo(fs::path("eng") / "brasslantern.exe");
+  EXPECT_EQ("show=1\n", Run("eng\\brasslantern.exe", SW_SHOWNORMAL));
+}
+
+// Unquoted, the shortest prefix naming a file is the program.
+TEST_F(WinExecCopies, UnquotedPathWithABlank) {
+  CopyProgramTo(fs::path("two words") / "game.exe");
+  EXPECT_EQ("show=1\none\ntwo\n", Run("two words\\game.exe one two", SW_SHOWNORMAL));
 }
 
 #ifndef _WIN32
