@@ -376,6 +376,7 @@ const ClassMetadata& TKinds::StaticMeta() {
                     ByField(&TKinds::onEvent))
           .Field<&TKinds::Label1>("Label1")
           .Field<&TKinds::Panel1>("Panel1")
+          .Field<&TKinds::Image1>("Image1")
           .Method<&TKinds::Handler>("Handler")
           .Build();
   return meta;

@@ -305,6 +305,7 @@ class TKinds : public TForm {
   int handled = 0;
   TLabel* Label1 = nullptr;  // published fields: TLabel and TPanel resolve as child classes
   TPanel* Panel1 = nullptr;
+  TImage* Image1 = nullptr;
 };
 
 }  // namespace standins
