@@ -70,7 +70,12 @@ TPixelLayout TBitmap::PixelLayout() const {
       return px8Bit;
     case 16:
       if (h.biCompression == BI_RGB) return px15Bit;
-      if (h.biCompression == BI_BITFIELDS && image_->dib.dsBitfields[1] == 0x07E0) return px16Bit;
+      if (h.biCompression != BI_BITFIELDS) return pxCustom;
+      if (image_->dib.dsBitfields[1] == 0x07E0) return px16Bit;
+      // The platform may describe a plain 16-bit section by its 5-5-5 masks.
+      if (image_->dib.dsBitfields[0] == 0x7C00 && image_->dib.dsBitfields[1] == 0x03E0 &&
+          image_->dib.dsBitfields[2] == 0x001F)
+        return px15Bit;
       return pxCustom;
     case 24:
       return px24Bit;

@@ -21,6 +21,11 @@ const ClassMetadata& TGraphic::StaticMeta() {
   return meta;
 }
 
+const TGraphicClass& TGraphic::StaticClass() {
+  static const TGraphicClass cls{&TGraphic::StaticMeta, []() -> TGraphic* { return nullptr; }};
+  return cls;
+}
+
 void TGraphic::NotifyChange() {
   modified_ = true;
   OnChange(this);

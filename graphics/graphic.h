@@ -36,6 +36,8 @@ class TGraphic : public TPersistent {
 
   static const ClassMetadata& StaticMeta();
   const ClassMetadata& Meta() const override { return StaticMeta(); }
+  // The abstract base as a class value (constructs nothing); useful for removals.
+  static const TGraphicClass& StaticClass();
   virtual const TGraphicClass& GraphicClass() const = 0;
 
   TNotifyEvent OnChange;

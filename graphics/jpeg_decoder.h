@@ -5,13 +5,17 @@
 // turn every library failure into EJPEG once the library's frames are left.
 //
 // Nothing here draws: the image code (jpeg_image.cpp) owns bitmaps and palettes.
-#include <jerror.h>
-#include <jpeglib.h>
-
 #include <csetjmp>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+
+// The library's headers need size_t and FILE first, and jerror.h comes last.
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
 
 class TStream;
 

@@ -1,0 +1,331 @@
+#include "graphics/bitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "classes/streams.h"
+#include "runtime/exception.h"
+
+namespace {
+
+using BitmapPtr = std::unique_ptr<TBitmap, FreeDeleter>;
+
+class ChangeCounter : public TObject {
+ public:
+  void Changed(TObject*) { ++count; }
+  int count = 0;
+};
+
+// A 32-bit top-down DIB section in a memory DC, with a canvas over it.
+class Target {
+ public:
+  Target(int width, int height) : width_(width) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    dc_ = CreateCompatibleDC(nullptr);
+    old_ = SelectObject(dc_, bitmap_);
+    PatBlt(dc_, 0, 0, width, height, BLACKNESS);
+    canvas.SetHandle(dc_);
+  }
+  ~Target() {
+    canvas.SetHandle(nullptr);
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  // 0x00RRGGBB as stored in the 32-bit row.
+  uint32_t Pixel(int x, int y) const {
+    GdiFlush();
+    return static_cast<const uint32_t*>(bits_)[y * width_ + x] & 0xFFFFFF;
+  }
+  HDC dc() const { return dc_; }
+  TCanvas canvas;
+
+ private:
+  int width_;
+  void* bits_ = nullptr;
+  HBITMAP bitmap_;
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+BitmapPtr Make24(int width, int height) {
+  BitmapPtr b(new TBitmap);
+  b->SetPixelLayout(px24Bit);
+  b->SetImageWidth(width);
+  b->SetImageHeight(height);
+  return b;
+}
+
+// Writes blue, green, red of each pixel from its coordinates.
+void Paint(TBitmap& b) {
+  for (int y = 0; y < b.ImageHeight(); ++y) {
+    auto* row = static_cast<uint8_t*>(b.ScanLineAddress(y));
+    for (int x = 0; x < b.ImageWidth(); ++x) {
+      row[3 * x] = static_cast<uint8_t>(x);
+      row[3 * x + 1] = static_cast<uint8_t>(y);
+      row[3 * x + 2] = static_cast<uint8_t>(x ^ y);
+    }
+  }
+}
+
+uint32_t Rgb24At(TBitmap& b, int x, int y) {
+  const auto* row = static_cast<const uint8_t*>(b.ScanLineAddress(y));
+  return row[3 * x + 2] << 16 | row[3 * x + 1] << 8 | row[3 * x];
+}
+
+template <class E>
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const E& e) {
+    return e.Message();
+  }
+  return "<nothing raised>";
+}
+
+TEST(Bitmap, NewTwentyFourBitBitmapIsAWhiteBottomUpSection) {
+  BitmapPtr b = Make24(846, 531);
+  EXPECT_EQ(b->HandleKind(), hkDIB);
+  EXPECT_EQ(b->PixelLayout(), px24Bit);
+  EXPECT_EQ(b->ImageWidth(), 846);
+  EXPECT_EQ(b->ImageHeight(), 531);
+  EXPECT_GT(b->Image()->dib.dsBmih.biHeight, 0);
+  auto* row0 = static_cast<uint8_t*>(b->ScanLineAddress(0));
+  auto* row1 = static_cast<uint8_t*>(b->ScanLineAddress(1));
+  // 846 * 3 = 2538 bytes, padded to 2540; bottom-up rows lie at falling addresses.
+  EXPECT_EQ(row0 - row1, 2540);
+  auto* last = static_cast<uint8_t*>(b->ScanLineAddress(530));
+  EXPECT_EQ(row0 - last, 530 * 2540);
+  for (int x = 0; x < 846 * 3; ++x) ASSERT_EQ(row0[x], 0xFF) << x;
+  EXPECT_EQ(last[2537], 0xFF);
+}
+
+TEST(Bitmap, RowsOutsideTheBitmapAreRefused) {
+  BitmapPtr b = Make24(4, 3);
+  for (int row : {-1, 3})
+    EXPECT_EQ(MessageOf<EInvalidGraphicOperation>([&] { b->ScanLineAddress(row); }),
+              "Scan line index out of range");
+  TBitmap empty;
+  EXPECT_EQ(MessageOf<EInvalidGraphicOperation>([&] { empty.ScanLineAddress(0); }),
+            "Scan line index out of range");
+}
+
+TEST(Bitmap, FormatsAndEmptiness) {
+  TBitmap b;
+  EXPECT_TRUE(b.IsEmpty());
+  EXPECT_EQ(b.HandleKind(), hkDDB);
+  EXPECT_EQ(b.PixelLayout(), pxDevice);
+  // Only the description changes until both sizes are set.
+  b.SetPixelLayout(px8Bit);
+  EXPECT_TRUE(b.IsEmpty());
+  EXPECT_EQ(b.PixelLayout(), px8Bit);
+  b.SetImageSize(5, 5);
+  EXPECT_FALSE(b.IsEmpty());
+  EXPECT_EQ(b.PixelLayout(), px8Bit);
+  b.SetPixelLayout(px16Bit);
+  EXPECT_EQ(b.PixelLayout(), px16Bit);
+  b.SetPixelLayout(px15Bit);
+  EXPECT_EQ(b.PixelLayout(), px15Bit);
+  b.SetPixelLayout(pxDevice);
+  EXPECT_EQ(b.HandleKind(), hkDDB);
+  EXPECT_EQ(MessageOf<EInvalidGraphic>([&] { b.SetPixelLayout(pxCustom); }),
+            "Invalid pixel format");
+}
+
+TEST(Bitmap, SizeChangesReportOnceAndKeepTheTopLeftPixels) {
+  BitmapPtr b = Make24(8, 6);
+  Paint(*b);
+  ChangeCounter counter;
+  b->OnChange = TNotifyEvent::Bind<&ChangeCounter::Changed>(&counter);
+  b->SetImageSize(8, 6);
+  EXPECT_EQ(counter.count, 0);
+  b->SetImageSize(12, 4);
+  EXPECT_EQ(counter.count, 1);
+  EXPECT_EQ(b->ImageWidth(), 12);
+  EXPECT_EQ(b->ImageHeight(), 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x) ASSERT_EQ(Rgb24At(*b, x, y), (x ^ y) << 16 | y << 8 | x);
+}
+
+TEST(Bitmap, CopiesShareUntilOneChanges) {
+  BitmapPtr a = Make24(6, 6);
+  Paint(*a);
+  TBitmap b;
+  b.Assign(a.get());
+  EXPECT_EQ(a->Image(), b.Image());
+  EXPECT_EQ(a->Image()->RefCount(), 2);
+  // Drawing on b's canvas gives b a private copy first.
+  b.Canvas()->Brush()->SetColor(clRed);
+  b.Canvas()->FillRectangle({0, 0, 6, 6});
+  EXPECT_NE(a->Image(), b.Image());
+  EXPECT_EQ(a->Image()->RefCount(), 1);
+  EXPECT_EQ(Rgb24At(*a, 2, 3), static_cast<uint32_t>((2 ^ 3) << 16 | 3 << 8 | 2));
+  EXPECT_EQ(Rgb24At(b, 2, 3), 0xFF0000u);
+  // Row access is a change too.
+  TBitmap c;
+  c.Assign(a.get());
+  static_cast<uint8_t*>(c.ScanLineAddress(0))[0] = 77;
+  EXPECT_NE(Rgb24At(*a, 0, 0) & 0xFF, 77u);
+  // Assigning none empties.
+  c.Assign(nullptr);
+  EXPECT_TRUE(c.IsEmpty());
+}
+
+TEST(Bitmap, HandleKindConversionsKeepThePixels) {
+  BitmapPtr b = Make24(5, 4);
+  Paint(*b);
+  b->SetHandleKind(hkDDB);
+  EXPECT_EQ(b->HandleKind(), hkDDB);
+  EXPECT_NE(b->NativeHandle(), nullptr);
+  b->SetHandleKind(hkDIB);
+  EXPECT_EQ(b->HandleKind(), hkDIB);
+  EXPECT_EQ(Rgb24At(*b, 4, 3), static_cast<uint32_t>((4 ^ 3) << 16 | 3 << 8 | 4));
+}
+
+TEST(Bitmap, AdoptsANativeBitmap) {
+  HDC screen = GetDC(nullptr);
+  HBITMAP native = CreateCompatibleBitmap(screen, 7, 3);
+  ReleaseDC(nullptr, screen);
+  TBitmap b;
+  ChangeCounter counter;
+  b.OnChange = TNotifyEvent::Bind<&ChangeCounter::Changed>(&counter);
+  b.SetNativeHandle(native);
+  EXPECT_EQ(counter.count, 1);
+  EXPECT_EQ(b.ImageWidth(), 7);
+  EXPECT_EQ(b.ImageHeight(), 3);
+  EXPECT_EQ(b.HandleKind(), hkDDB);
+  EXPECT_EQ(b.NativeHandle(), native);
+}
+
+TEST(Bitmap, StretchUsesColorOnColorAndTheTargetsCopyMode) {
+  BitmapPtr b = Make24(4, 4);
+  Paint(*b);
+  Target target(8, 8);
+  SetStretchBltMode(target.dc(), BLACKONWHITE);
+  b->DrawInto(&target.canvas, {0, 0, 8, 8});
+  EXPECT_EQ(GetStretchBltMode(target.dc()), COLORONCOLOR);
+  // Pixel (1, 1) of the source covers (2..3, 2..3) of the target.
+  EXPECT_EQ(target.Pixel(2, 3), static_cast<uint32_t>((1 ^ 1) << 16 | 1 << 8 | 1));
+  target.canvas.SetCopyMode(NOTSRCCOPY);
+  b->DrawInto(&target.canvas, {0, 0, 8, 8});
+  EXPECT_EQ(target.Pixel(2, 3), ~static_cast<uint32_t>(1 << 8 | 1) & 0xFFFFFF);
+}
+
+TEST(Bitmap, TransparentDrawingKeepsTheTargetWhereTheColorMatches) {
+  BitmapPtr b = Make24(2, 1);
+  auto* row = static_cast<uint8_t*>(b->ScanLineAddress(0));
+  std::memset(row, 0, 6);
+  row[3 * 1 + 2] = 0xFF;  // (1, 0) red, (0, 0) black
+  b->SetTransparentColor(clBlack);
+  b->SetTransparentFlag(true);
+  Target target(2, 1);
+  PatBlt(target.dc(), 0, 0, 2, 1, WHITENESS);
+  b->DrawInto(&target.canvas, {0, 0, 2, 1});
+  EXPECT_EQ(target.Pixel(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(target.Pixel(1, 0), 0xFF0000u);
+}
+
+TEST(Bitmap, DormantBitmapComesBackOnFirstDraw) {
+  BitmapPtr b = Make24(3, 3);
+  Paint(*b);
+  b->MakeDormant();
+  EXPECT_FALSE(b->IsEmpty());
+  EXPECT_EQ(b->Image()->handle, nullptr);
+  EXPECT_NE(b->Image()->saveStream, nullptr);
+  Target target(3, 3);
+  b->DrawInto(&target.canvas, {0, 0, 3, 3});
+  EXPECT_NE(b->Image()->handle, nullptr);
+  EXPECT_EQ(target.Pixel(2, 1), static_cast<uint32_t>((2 ^ 1) << 16 | 1 << 8 | 2));
+}
+
+TEST(Bitmap, BmpFormRoundTrips) {
+  BitmapPtr b = Make24(5, 3);
+  Paint(*b);
+  TMemoryStream bmp;
+  b->SaveStream(bmp);
+  const auto* bytes = static_cast<const uint8_t*>(bmp.Memory());
+  ASSERT_GE(bmp.Size(), 54);
+  EXPECT_EQ(bytes[0], 'B');
+  EXPECT_EQ(bytes[1], 'M');
+  uint32_t fileSize, offset;
+  std::memcpy(&fileSize, bytes + 2, 4);
+  std::memcpy(&offset, bytes + 10, 4);
+  EXPECT_EQ(fileSize, bmp.Size());
+  EXPECT_EQ(offset, 54u);
+  EXPECT_EQ(bmp.Size(), 54 + 3 * 16);  // rows of 15 bytes padded to 16
+
+  bmp.SetPosition(0);
+  TBitmap back;
+  back.LoadStream(bmp);
+  EXPECT_EQ(back.PixelLayout(), px24Bit);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) ASSERT_EQ(Rgb24At(back, x, y), Rgb24At(*b, x, y));
+
+  // The counted form stored inside pictures.
+  TMemoryStream payload;
+  b->WritePayload(payload);
+  int32_t count = 0;
+  std::memcpy(&count, payload.Memory(), 4);
+  EXPECT_EQ(count, bmp.Size());
+  payload.SetPosition(0);
+  TBitmap fromPayload;
+  fromPayload.ReadPayload(payload);
+  EXPECT_EQ(payload.Position(), payload.Size());
+  EXPECT_EQ(Rgb24At(fromPayload, 4, 2), Rgb24At(*b, 4, 2));
+}
+
+TEST(Bitmap, PalettedBmpKeepsItsColorTable) {
+  TBitmap b;
+  b.SetPixelLayout(px4Bit);
+  b.SetImageSize(3, 2);
+  TMemoryStream bmp;
+  b.SaveStream(bmp);
+  const auto* bytes = static_cast<const uint8_t*>(bmp.Memory());
+  uint32_t offset;
+  std::memcpy(&offset, bytes + 10, 4);
+  EXPECT_EQ(offset, 54u + 16 * 4);
+  bmp.SetPosition(0);
+  TBitmap back;
+  back.LoadStream(bmp);
+  EXPECT_EQ(back.PixelLayout(), px4Bit);
+  EXPECT_NE(back.PaletteHandle(), nullptr);
+}
+
+TEST(Bitmap, BadBmpDataIsRefused) {
+  TBitmap b;
+  TMemoryStream notBmp;
+  notBmp.Write("XY0123456789abcdefghijklmnopqrstuvwxyz0123456789abcdefgh", 56);
+  notBmp.SetPosition(0);
+  EXPECT_EQ(MessageOf<EInvalidGraphic>([&] { b.LoadStream(notBmp); }), "Bitmap image is not valid");
+
+  // A header promising more pixel bytes than follow.
+  BitmapPtr good = Make24(4, 4);
+  TMemoryStream bmp;
+  good->SaveStream(bmp);
+  bmp.SetSize(bmp.Size() - 10);
+  bmp.SetPosition(0);
+  EXPECT_EQ(MessageOf<EReadError>([&] { b.LoadStream(bmp); }), "Stream read error");
+
+  // A payload count beyond the data is a short read, not an allocation.
+  TMemoryStream payload;
+  const int32_t huge = 0x7FFFFFF0;
+  payload.Write(&huge, 4);
+  payload.SetPosition(0);
+  EXPECT_EQ(MessageOf<EReadError>([&] { b.ReadPayload(payload); }), "Stream read error");
+
+  // An empty remainder gives an empty bitmap.
+  TMemoryStream nothing;
+  good->LoadStream(nothing);
+  EXPECT_TRUE(good->IsEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+#pragma once
+// JPEG files made at run time for the graphics tests, and the launcher's own
+// artwork and window definition found beside the test program's build.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The library needs size_t and FILE first.
+#include <jpeglib.h>
+
+#include "platform/win32.h"
+
+namespace samples {
+
+using Bytes = std::vector<uint8_t>;
+
+// (x, y, component) -> sample
+using Painter = std::function<uint8_t(int, int, int)>;
+
+inline uint8_t Gradient(int x, int y, int c) {
+  return static_cast<uint8_t>((x * 7 + y * 3 + c * 80) & 0xFF);
+}
+
+inline Bytes EncodeJpeg(int width, int height, int components, bool progressive,
+                        const Painter& paint = Gradient) {
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr err;
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_compress(&cinfo);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &out, &size);
+  cinfo.image_width = width;
+  cinfo.image_height = height;
+  cinfo.input_components = components;
+  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 90, TRUE);
+  if (progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  std::vector<JSAMPLE> row(static_cast<size_t>(width) * components);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    const int y = static_cast<int>(cinfo.next_scanline);
+    for (int x = 0; x < width; ++x)
+      for (int c = 0; c < components; ++c) row[x * components + c] = paint(x, y, c);
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&cinfo, &p, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  Bytes result(out, out + size);
+  jpeg_destroy_compress(&cinfo);
+  free(out);
+  return result;
+}
+
+// Offset of the first marker `code` (after FF D8), or npos.
+inline size_t FindMarker(const Bytes& file, uint8_t code, size_t from = 2) {
+  for (size_t i = from; i + 1 < file.size(); ++i)
+    if (file[i] == 0xFF && file[i + 1] == code) return i;
+  return std::string::npos;
+}
+
+inline Bytes ReadFile(const std::string& path) {
+  Bytes data;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    uint8_t block[65536];
+    size_t got;
+    while ((got = std::fread(block, 1, sizeof block, f)) > 0)
+      data.insert(data.end(), block, block + got);
+    std::fclose(f);
+  }
+  return data;
+}
+
+// The build folder holding this test program's folder ("<build>\tests\x.exe").
+inline std::string BuildFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string p(path);
+  for (int up = 0; up < 2; ++up) {
+    const size_t slash = p.find_last_of("\\/");
+    if (slash == std::string::npos) return ".";
+    p.resize(slash);
+  }
+  return p;
+}
+
+inline Bytes Artwork() { return ReadFile(BuildFolder() + "\\resources\\artwork.jpg"); }
+inline Bytes LauncherFormStream() { return ReadFile(BuildFolder() + "\\resources\\TFORM1.bin"); }
+
+}  // namespace samples
