@@ -72,7 +72,7 @@ Weight WeighChar(char16_t c) {
   if (c >= '0' && c <= '9') return {0x8000 + (c - '0'), 0, 0};
   if (IsSymbol(c)) return {0x100 + c, 0, 0};
   if (char base = BaseLatin(lower)) {
-    return {0x10000 + (base - 'a') * 2, base == lower ? 0 : lower, caseWeight};
+    return {0x10000 + (base - 'a') * 2, char16_t(base) == lower ? 0 : lower, caseWeight};
   }
   if (lower == 0xFE) return {0x10000 + 26 * 2, 0, caseWeight};      // thorn sorts after z
   if (lower == 0x451) return {0x30000 + 0x435, 0x451, caseWeight};  // yo is e with an accent

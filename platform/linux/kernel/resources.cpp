@@ -83,7 +83,7 @@ const linux_rc::Entry* EntryOf(HRSRC resource) {
 
 // Little-endian UTF-16 unit `i` of a resource.
 char16_t UnitAt(const linux_rc::Entry& entry, unsigned i) {
-  return char16_t(entry.data[2 * i] | (entry.data[2 * i + 1] << 8));
+  return char16_t(entry.data[2 * size_t(i)] | (entry.data[2 * size_t(i) + 1] << 8));
 }
 
 // An empty resource still needs a non-null handle and address.
@@ -205,7 +205,8 @@ int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBu
   bool found = FindString(hInstance, uID, &ref);
   if (cchBufferMax == 0) {
     // Zero size asks for a read-only pointer to the resource text itself.
-    const unsigned char* text = found && ref.length ? ref.block->data + 2 * ref.offset : nullptr;
+    const unsigned char* text =
+        found && ref.length ? ref.block->data + 2 * size_t(ref.offset) : nullptr;
     std::memcpy(lpBuffer, &text, sizeof(text));
     return int(found ? ref.length : 0);
   }
