@@ -334,10 +334,16 @@ TEST_F(JpegTest, EndlessScansAreCutShort) {
                                     (file[end + 1] < 0xD0 || file[end + 1] > 0xD7)))
     ++end;
   const Bytes scan(file.begin() + sos, file.begin() + end);
-  Bytes forged(file.begin(), file.begin() + end);
-  for (int i = 0; i < 5000; ++i) forged.insert(forged.end(), scan.begin(), scan.end());
-  forged.insert(forged.end(), file.begin() + end, file.end());
-  ImagePtr image = Load(forged);
+  auto repeated = [&](int times) {
+    Bytes forged(file.begin(), file.begin() + end);
+    for (int i = 0; i < times; ++i) forged.insert(forged.end(), scan.begin(), scan.end());
+    forged.insert(forged.end(), file.begin() + end, file.end());
+    return Load(forged);
+  };
+  // A few hundred redundant scans are still decoded...
+  EXPECT_NO_THROW(repeated(400)->DecodeToBitmap());
+  // ...thousands are refused instead of keeping the decoder busy.
+  ImagePtr image = repeated(5000);
   EXPECT_TRUE(image->EncodeProgressive);
   EXPECT_EQ(JpegErrorOf([&] { image->DecodeToBitmap(); }), ErrorText(JERR_BAD_PROGRESSION));
 }
