@@ -126,6 +126,7 @@ void TPicture::DeclareExtraProperties(TFiler& filer) {
         if (at + 4 > size) return;
         std::memcpy(&payloadCount, bytes + at, 4);
         at += 4;
+        if (!hashPayload) return;
         uint32_t hash = 2166136261u;
         for (int64_t i = at; i < size; ++i) hash = (hash ^ bytes[i]) * 16777619u;
         payloadHash = hash;

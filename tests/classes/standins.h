@@ -69,7 +69,8 @@ class TPicture : public TPersistent {
   std::string graphicClass;  // the class name at the start of the block
   int64_t blockSize = -1;    // -1 while nothing was read
   int32_t payloadCount = 0;  // the 32-bit count after the class name
-  uint32_t payloadHash = 0;  // FNV-1a of the payload bytes
+  uint32_t payloadHash = 0;  // FNV-1a of the payload bytes (when hashPayload is set)
+  static inline bool hashPayload = true;
   int readCount = 0;
 };
 
