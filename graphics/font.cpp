@@ -182,7 +182,9 @@ FontAttributes AttributesFromHandle(HFONT handle) {
   FontAttributes a;
   std::memcpy(&a, &DefaultFontAttributes, sizeof a);
   LOGFONTA lf;
-  if (handle && GetObjectA(handle, sizeof lf, &lf)) {
+  // Anything but a font (a pen would also answer GetObjectA) is not taken over,
+  // so the record never deletes or selects it as a font.
+  if (handle && GetObjectType(handle) == OBJ_FONT && GetObjectA(handle, sizeof lf, &lf)) {
     a.height = lf.lfHeight;
     a.orientation = lf.lfOrientation;
     a.charset = lf.lfCharSet;

@@ -148,6 +148,9 @@ TEST(Font, AdoptedHandleIsReadBackAndOwned) {
   EXPECT_NE(f->Handle(), h);
   EXPECT_EQ(GetObjectType(h), 0u);
 
+  HPEN pen = CreatePen(PS_SOLID, 1, 0);
+  EXPECT_EQ(AttributesFromHandle(reinterpret_cast<HFONT>(pen)).handle, nullptr);
+  DeleteObject(pen);
   EXPECT_EQ(AttributesFromHandle(nullptr).handle, nullptr);
   EXPECT_EQ(AttributesFromHandle(nullptr).Name(), DefaultFontAttributes.Name());
 }
