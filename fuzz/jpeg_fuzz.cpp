@@ -1,0 +1,105 @@
+// The picture's JPEG payload: a 32-bit count and that many bytes of a JPEG file,
+// read the way the image reads it (count checked against the data, header read at
+// load) and then decoded through the JPEG adapter in one of the image's modes.
+// Decoding goes into plain memory here, so the target needs no drawing layer.
+//
+// Input: one mode byte, then the payload.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "classes/streams.h"
+#include "graphics/jpeg_decoder.h"
+#include "runtime/exception.h"
+
+namespace {
+
+enum Mode : uint8_t {
+  kPlain = 0,        // the launcher's settings: BGR rows
+  kProgressive = 1,  // buffered output, one pass per scan
+  kIndexed = 2,      // 236-colour quantised output
+  kGray = 3,         // grayscale output
+  kScaled = 4,       // 1/8 scale, fast DCT, ordered dither
+};
+
+void ReadRows(JpegDecodeContext& context, std::vector<uint8_t>& pixels, size_t stride) {
+  jpeg_decompress_struct& cinfo = context.cinfo;
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = &pixels[stride * cinfo.output_scanline];
+    if (JpegReadScanlines(context, &row, 1) == 0) break;
+  }
+}
+
+void Decode(TMemoryStream& data, uint8_t mode) {
+  auto holder = std::make_unique<JpegDecodeContext>();
+  JpegDecodeContext& context = *holder;
+  struct Destroy {
+    JpegDecodeContext& c;
+    ~Destroy() { JpegDestroy(c); }
+  } destroy{context};
+  JpegCreate(context);
+  JpegAttachProgress(context, nullptr, nullptr);
+  JpegReadHeader(context, data);
+  jpeg_decompress_struct& cinfo = context.cinfo;
+  cinfo.do_block_smoothing = TRUE;
+  if (mode == kGray) cinfo.out_color_space = JCS_GRAYSCALE;
+  if (mode == kIndexed || cinfo.out_color_space == JCS_GRAYSCALE) {
+    cinfo.quantize_colors = TRUE;
+    cinfo.desired_number_of_colors = 236;
+  }
+  if (mode == kScaled) {
+    cinfo.scale_denom = 8;
+    cinfo.dct_method = JDCT_IFAST;
+    cinfo.two_pass_quantize = FALSE;
+    cinfo.dither_mode = JDITHER_ORDERED;
+  }
+  if (cinfo.out_color_space == JCS_RGB) cinfo.out_color_space = JCS_EXT_BGR;
+  const bool buffered = mode == kProgressive && JpegHasMultipleScans(context);
+  if (buffered) {
+    cinfo.enable_2pass_quant = cinfo.two_pass_quantize;
+    cinfo.buffered_image = TRUE;
+  }
+  JpegStartDecompress(context);
+  const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
+  std::vector<uint8_t> pixels(stride * cinfo.output_height);
+  if (buffered) {
+    do {
+      JpegStartOutput(context, cinfo.input_scan_number);
+      ReadRows(context, pixels, stride);
+      JpegFinishOutput(context);
+    } while (JpegConsumeInput(context) != JPEG_REACHED_EOI);
+    JpegStartOutput(context, cinfo.input_scan_number);
+  }
+  ReadRows(context, pixels, stride);
+  if (buffered) JpegFinishOutput(context);
+  JpegFinishDecompress(context);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  if (size < 1) return 0;
+  const uint8_t mode = bytes[0] % 5;
+  TMemoryStream payload;
+  payload.Write(bytes + 1, static_cast<int64_t>(size - 1));
+  payload.SetPosition(0);
+  try {
+    int32_t count = 0;
+    payload.ReadBuffer(&count, sizeof count);
+    if (count < 0 || count > payload.Size() - payload.Position())
+      throw EReadError("Stream read error");
+    TMemoryStream data;
+    data.SetSize(count);
+    if (count > 0) payload.ReadBuffer(data.Memory(), count);
+    if (count == 0) return 0;
+    const JpegHeaderInfo info = JpegReadHeaderOnly(data);
+    if (info.width <= 0 || info.height <= 0) __builtin_trap();
+    Decode(data, mode);
+  } catch (const Exception&) {
+    // Refused input: what the image raises to its painter.
+  }
+  return 0;
+}
