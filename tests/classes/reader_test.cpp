@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "classes/reader_text.h"
+#include "platform/win32.h"
 #include "runtime/text.h"
 #include "tests/classes/reader_test_stream.h"
 #include "tests/classes/reader_test_util.h"
@@ -16,6 +19,30 @@ uint32_t Fnv(const std::vector<uint8_t>& bytes) {
   uint32_t hash = 2166136261u;
   for (uint8_t b : bytes) hash = (hash ^ b) * 16777619u;
   return hash;
+}
+
+// The build's compiled definition, <build>/resources/TFORM1.bin beside <build>/tests/,
+// or nothing when this build has none.
+std::vector<uint8_t> CompiledDefinition() {
+  char path[1024] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string file(path, length);
+#ifndef _WIN32
+  // Module names come in Windows form; the native file system wants the Unix path.
+  if (file.rfind("Z:", 0) == 0) file.erase(0, 2);
+  for (char& c : file) c = c == '\\' ? '/' : c;
+  const char separator = '/';
+#else
+  const char separator = '\\';
+#endif
+  for (int up = 0; up < 2; ++up) file.erase(file.find_last_of(separator));
+  file += separator;
+  file += "resources";
+  file += separator;
+  file += "TFORM1.bin";
+  std::ifstream in(file, std::ios::binary);
+  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
 }
 
 class LauncherStreamTest : public ::testing::Test {
@@ -168,6 +195,35 @@ TEST_F(LauncherStreamTest, WholePictureIsReadIntoOneBlock) {
   EXPECT_EQ(form->Image1->picture->blockSize, 305887);
   EXPECT_EQ(form->Image1->picture->payloadHash, Fnv(FakeJpeg(kLauncherJpegSize)));
   EXPECT_EQ(form->Label3->caption, "ENGLISH");
+}
+
+TEST_F(LauncherStreamTest, CompiledDefinitionMatchesAndReads) {
+  const std::vector<uint8_t> compiled = CompiledDefinition();
+  if (compiled.empty()) GTEST_SKIP() << "this build has no compiled definition";
+  ASSERT_EQ(compiled.size(), kLauncherStreamSize);
+  // Byte for byte what the reader's own tests build, apart from the artwork itself.
+  const std::vector<uint8_t> built = BuildLauncherStream(kLauncherJpegSize);
+  const size_t payload = Find(built,
+                              "\x0C"
+                              "Picture.Data\x0A") +
+                         13 + 1 + 4 + 11 + 4;
+  ASSERT_EQ(payload, Find(compiled,
+                          "\x0C"
+                          "Picture.Data\x0A") +
+                         13 + 1 + 4 + 11 + 4);
+  EXPECT_TRUE(std::equal(built.begin(), built.begin() + payload, compiled.begin()));
+  const size_t after = payload + kLauncherJpegSize;
+  EXPECT_TRUE(std::equal(built.begin() + after, built.end(), compiled.begin() + after));
+
+  Read(compiled);
+  EXPECT_EQ(LoadLog(), (std::vector<std::string>{"Form1", "Image1", "Label4", "Label1", "Label2",
+                                                 "Label3", "Panel1"}));
+  EXPECT_EQ(form->Image1->picture->graphicClass, "TJPEGImage");
+  EXPECT_EQ(form->Image1->picture->payloadCount, static_cast<int32_t>(kLauncherJpegSize));
+  EXPECT_EQ(compiled[payload], 0xFF);
+  EXPECT_EQ(compiled[payload + 1], 0xD8);
+  form->Label3->onClick(form->Label3);
+  EXPECT_EQ(form->calls, std::vector<std::string>{"Label3Click"});
 }
 
 TEST_F(LauncherStreamTest, SecondFormWithTheStoredNameIsRenamed) {
