@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: natively, natively with sanitizers, cross-compiled under
 # Wine, and the fuzzers. Prints one summary line per stage; exits non-zero if any failed.
+#   scripts/test.sh [native|sanitizers|windows|fuzz]...   (default: all four)
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,6 +24,7 @@ run_stage() {
   local line
   line=$(grep -E 'tests passed|^summary: ' "$log" | tail -n1)
   line=${line#summary: }
+  grep -q '^summary-note: build failed' "$log" && line="build failed; ${line:-no tests ran}"
   [ -n "$line" ] || line="(no tests ran)"
   if [ "$rc" -eq 0 ]; then
     summary+=("$name: $line")
@@ -32,22 +34,26 @@ run_stage() {
   fi
 }
 
+# Configures, then builds as much as possible (-k 0) so that a broken part still lets
+# the rest be tested; returns non-zero if anything failed to build.
 configure_and_build() {
   local dir=$1
   shift
   cmake -S "$root" -B "$dir" -G Ninja -DLAUNCHER_WERROR=ON "$@" >/dev/null || return 1
-  ninja -C "$dir" -j"$jobs" || return 1
+  ninja -C "$dir" -j"$jobs" -k 0 || { echo "summary-note: build failed"; return 1; }
 }
 
 native() {
-  configure_and_build "$root/$build" -DCMAKE_BUILD_TYPE=Release || return 1
-  ctest --test-dir "$root/$build" --output-on-failure -j"$jobs"
+  configure_and_build "$root/$build" -DCMAKE_BUILD_TYPE=Release
+  local built=$?
+  ctest --test-dir "$root/$build" --output-on-failure --timeout 300 -j"$jobs" && [ "$built" -eq 0 ]
 }
 
 sanitized() {
-  configure_and_build "$root/$build-asan" -DCMAKE_BUILD_TYPE=Debug -DLAUNCHER_SANITIZE=ON || return 1
+  configure_and_build "$root/$build-asan" -DCMAKE_BUILD_TYPE=Debug -DLAUNCHER_SANITIZE=ON
+  local built=$?
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir "$root/$build-asan" --output-on-failure -j"$jobs"
+    ctest --test-dir "$root/$build-asan" --output-on-failure --timeout 300 -j"$jobs" && [ "$built" -eq 0 ]
 }
 
 xvfb_pid=""
@@ -85,22 +91,29 @@ prepare_wine() {
     [ -f "$WINEPREFIX/system.reg" ] || { echo "Wine prefix creation failed"; return 1; }
     touch "$WINEPREFIX/.ready"
   fi
-  # A persistent server spares every test program the server start-up.
+  # A persistent server spares every test program the server start-up. Wine's own
+  # services start with the first program and would inherit ctest's output pipes, making
+  # it wait for them forever: start them here, detached from any pipe.
   wine_started=1
   wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 # Runs in its own subshell (run_stage pipes it), so Xvfb and the Wine server end with it.
 windows() {
   trap cleanup EXIT
   # The host tools, even when the rest of the native build failed.
+  if [ ! -f "$root/$build/build.ninja" ]; then
+    cmake -S "$root" -B "$root/$build" -G Ninja -DLAUNCHER_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
+      >/dev/null || return 1
+  fi
   ninja -C "$root/$build" -j"$jobs" host_tools || return 1
   "$root/scripts/build-libjpeg-win32.sh" || return 1
   configure_and_build "$root/$build-win" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DLIBJPEG_WIN32_ROOT="$root/.cache/libjpeg-win32" \
-    -DLAUNCHER_HOST_TOOLS="$root/$build/tools" || return 1
-  local exe bad=0
+    -DLAUNCHER_HOST_TOOLS="$root/$build/tools"
+  local built=$? exe bad=0
   for exe in "$root/$build-win"/tests/*_tests.exe; do
     [ -e "$exe" ] || continue
     if ! file "$exe" | grep -q 'PE32 executable (console) Intel 80386'; then
@@ -111,19 +124,29 @@ windows() {
   [ "$bad" -eq 0 ] || return 1
   start_xvfb || return 1
   prepare_wine || return 1
-  ctest --test-dir "$root/$build-win" --output-on-failure -j"$jobs"
+  ctest --test-dir "$root/$build-win" --output-on-failure --timeout 300 -j"$jobs" && [ "$built" -eq 0 ]
 }
 
 fuzzers() {
   LAUNCHER_FUZZ_BUILD="$root/$build-fuzz" "$root/scripts/fuzz.sh"
 }
 
+# Stages to run: all by default, or those named (native sanitizers windows fuzz).
+stages=("$@")
+[ ${#stages[@]} -gt 0 ] || stages=(native sanitizers windows fuzz)
 start=$(date +%s)
-run_stage native native
-run_stage sanitizers sanitized
-run_stage windows windows
-run_stage fuzz fuzzers
-
+for stage in "${stages[@]}"; do
+  case "$stage" in
+    native) run_stage native native ;;
+    sanitizers) run_stage sanitizers sanitized ;;
+    windows) run_stage windows windows ;;
+    fuzz) run_stage fuzz fuzzers ;;
+    *)
+      echo "unknown stage: $stage (native, sanitizers, windows, fuzz)" >&2
+      exit 2
+      ;;
+  esac
+done
 echo
 echo "=== Summary ($(($(date +%s) - start)) s)"
 printf '%s\n' "${summary[@]}"
