@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "graphics/bitmap.h"
 #include "graphics/brush.h"
@@ -109,6 +111,25 @@ TEST(FontCache, RenamingClearsTheOldNameFromTheKey) {
   a.SetName("Arial");
   b.SetName("Arial");
   EXPECT_EQ(a.Resource(), b.Resource());
+}
+
+TEST(FontCache, CountsStayExactUnderConcurrentUse) {
+  TFont shared, defaults;
+  shared.SetHeight(-13);
+  const int before = FontManager->RecordCount();
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t] {
+      for (int i = 0; i < 3000; ++i) {
+        TFont f;  // default attributes: one record for every thread
+        if (i % 100 == 0) f.SetHeight(i % 200 ? -13 : -14 - t);
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(shared.Resource()->refCount, 1);
+  EXPECT_EQ(defaults.Resource()->refCount, 1);
+  EXPECT_EQ(FontManager->RecordCount(), before);
 }
 
 TEST(SystemColorRefresh, DropsOnlySystemColouredHandles) {
