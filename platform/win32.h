@@ -5,6 +5,8 @@
 // implemented under platform/linux/.
 #ifdef _WIN32
 #include <windows.h>
+// After <windows.h>: _TrackMouseEvent and the common-control declarations.
+#include <commctrl.h>
 #else
 #include "platform/linux/win32_advapi.h"
 #include "platform/linux/win32_kernel.h"
