@@ -110,8 +110,9 @@ void TBitmap::ReplaceImage(HBITMAP handle, HPALETTE palette, const DIBSECTION& d
 
 void TBitmap::EnsureHandle() {
   if (!image_->handle && !image_->dibHandle && image_->saveStream) {
+    // The saved stream may be shared with copies: read it, never take it away.
+    // Reading replaces this bitmap's image only after every byte is in.
     TMemoryStream* saved = image_->saveStream;
-    image_->saveStream = nullptr;
     const TNotifyEvent onChange = OnChange;
     OnChange = TNotifyEvent();
     try {
@@ -119,14 +120,9 @@ void TBitmap::EnsureHandle() {
       ReadBmp(*saved, saved->Size());
     } catch (...) {
       OnChange = onChange;
-      if (!image_->saveStream)
-        image_->saveStream = saved;
-      else
-        delete saved;
       throw;
     }
     OnChange = onChange;
-    delete saved;
   }
   if (!image_->handle) image_->handle = image_->dibHandle;
 }
@@ -172,9 +168,11 @@ void TBitmap::EnsureDib() {
 }
 
 void TBitmap::PrepareForChange() {
+  // A dormant image is read back first (which also makes it private); freeing its
+  // saved stream below would otherwise lose the pixels.
+  if (image_->saveStream && !image_->handle && !image_->dibHandle) EnsureHandle();
   TBitmapImage* image = image_;
   if (image->RefCount() > 1) {
-    EnsureHandle();
     DIBSECTION dib = image->dib;
     HPALETTE palette = image->halftone ? nullptr : CopyPalette(image->palette);
     HBITMAP handle = nullptr;

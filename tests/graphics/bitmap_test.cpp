@@ -247,6 +247,26 @@ TEST(Bitmap, DormantBitmapComesBackOnFirstDraw) {
   EXPECT_EQ(target.Pixel(2, 1), static_cast<uint32_t>((2 ^ 1) << 16 | 1 << 8 | 2));
 }
 
+TEST(Bitmap, DormantImageSharedByACopyStaysWhole) {
+  BitmapPtr a = Make24(3, 2);
+  Paint(*a);
+  a->MakeDormant();
+  TBitmap b;
+  b.Assign(a.get());
+  EXPECT_EQ(Rgb24At(b, 1, 1), static_cast<uint32_t>(1 << 8 | 1));
+  EXPECT_EQ(Rgb24At(*a, 2, 1), static_cast<uint32_t>((2 ^ 1) << 16 | 1 << 8 | 2));
+}
+
+TEST(Bitmap, OutOfResourcesCarriesTheSystemText) {
+  SetLastError(0);
+  EXPECT_EQ(MessageOf<EOutOfResources>([] { RaiseOutOfResources(); }), "Out of system resources");
+  SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  const std::string text = MessageOf<EOutOfResources>([] { RaiseOutOfResources(); });
+  EXPECT_NE(text, "Out of system resources");
+  EXPECT_NE(text, "<nothing raised>");
+  EXPECT_EQ(text.find('\n'), std::string::npos);
+}
+
 TEST(Bitmap, BmpFormRoundTrips) {
   BitmapPtr b = Make24(5, 3);
   Paint(*b);
