@@ -65,8 +65,10 @@ samples::Bytes WriteData(TPicture& picture, bool* hasData = nullptr) {
 }
 
 samples::Bytes Block(const std::string& className, const samples::Bytes& payload) {
-  samples::Bytes b{static_cast<uint8_t>(className.size())};
-  b.insert(b.end(), className.begin(), className.end());
+  samples::Bytes b;
+  b.reserve(1 + className.size() + payload.size());
+  b.push_back(static_cast<uint8_t>(className.size()));
+  for (char c : className) b.push_back(static_cast<uint8_t>(c));
   b.insert(b.end(), payload.begin(), payload.end());
   return b;
 }
