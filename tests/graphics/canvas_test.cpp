@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -260,19 +259,6 @@ TEST(Canvas, LockHoldsOffAttributeWritesFromOtherThreads) {
   other.join();
   EXPECT_FALSE(otherCouldLock);
   EXPECT_EQ(canvas.Font()->Color(), clRed);
-}
-
-TEST(Canvas, EveryCanvasIsListed) {
-  auto listed = [](TCanvas* c) {
-    CriticalSectionGuard guard(AllCanvases->Lock());
-    const auto& items = AllCanvases->Items();
-    return std::find(items.begin(), items.end(), c) != items.end();
-  };
-  auto canvas = std::make_unique<TCanvas>();
-  TCanvas* raw = canvas.get();
-  EXPECT_TRUE(listed(raw));
-  canvas.reset();
-  EXPECT_FALSE(listed(raw));
 }
 
 // A graphic that records how it was asked to draw.

@@ -115,18 +115,6 @@ TEST(Font, DefaultNameAndCharsetComeFromTheDefaultFont) {
   DefaultFontAttributes.charset = saved;
 }
 
-TEST(Font, HandleMatchesTheAttributes) {
-  TFont f;
-  f.SetName("Tahoma");
-  f.SetHeight(-16);
-  f.SetStyle(StyleBit(fsBold));
-  LOGFONTA lf;
-  ASSERT_EQ(GetObjectA(f.Handle(), sizeof lf, &lf), static_cast<int>(sizeof lf));
-  EXPECT_EQ(lf.lfHeight, -16);
-  EXPECT_EQ(lf.lfWeight, 700);
-  EXPECT_STREQ(lf.lfFaceName, "Tahoma");
-}
-
 TEST(Font, AdoptedHandleIsReadBackAndOwned) {
   HFONT h = CreateFontA(-20, 0, 0, 0, FW_HEAVY, TRUE, FALSE, TRUE, RUSSIAN_CHARSET, 0, 0, 0,
                         FIXED_PITCH | FF_MODERN, "Courier New");

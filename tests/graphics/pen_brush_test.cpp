@@ -111,19 +111,6 @@ TEST(Brush, NativeRequestByStyle) {
   EXPECT_EQ(lb.lbColor, static_cast<COLORREF>(clGreen));
 }
 
-TEST(Brush, AssignSharesTheSourceRecord) {
-  TBrush a, b;
-  a.SetColor(clTeal);
-  ChangeCounter counter;
-  b.OnChange = counter.Event();
-  b.Assign(&a);
-  EXPECT_EQ(b.Resource(), a.Resource());
-  EXPECT_EQ(b.Color(), clTeal);
-  EXPECT_EQ(counter.count, 1);
-  b.Assign(&a);
-  EXPECT_EQ(counter.count, 1);
-}
-
 TEST(PenBrushMetadata, CanvasCopiesAssignedObjects) {
   const ClassMetadata& meta = TCanvas::StaticMeta();
   EXPECT_EQ(FindProperty(meta, "CopyMode")->defaultValue, 13369376);
