@@ -257,6 +257,32 @@ TEST(Bitmap, DormantImageSharedByACopyStaysWhole) {
   EXPECT_EQ(Rgb24At(*a, 2, 1), static_cast<uint32_t>((2 ^ 1) << 16 | 1 << 8 | 2));
 }
 
+TEST(Bitmap, SixteenColorSystemPaletteAndFourBitBitmaps) {
+  HPALETTE palette = SystemPalette16();
+  ASSERT_NE(palette, nullptr);
+  WORD count = 0;
+  GetObjectA(palette, sizeof count, &count);
+  EXPECT_EQ(count, 16);
+  PALETTEENTRY e[16] = {};
+  ASSERT_EQ(GetPaletteEntries(palette, 0, 16, e), 16u);
+  EXPECT_EQ(RGB(e[0].peRed, e[0].peGreen, e[0].peBlue), 0x000000u);
+  EXPECT_EQ(RGB(e[15].peRed, e[15].peGreen, e[15].peBlue), 0xFFFFFFu);
+  // A 4-bit bitmap takes its colour table from that palette.
+  TBitmap b;
+  b.SetPixelLayout(px4Bit);
+  b.SetImageSize(2, 2);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, b.Image()->dibHandle);
+  RGBQUAD table[16] = {};
+  EXPECT_EQ(GetDIBColorTable(dc, 0, 16, table), 16u);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  for (int i = 0; i < 16; ++i) {
+    EXPECT_EQ(table[i].rgbRed, e[i].peRed) << i;
+    EXPECT_EQ(table[i].rgbBlue, e[i].peBlue) << i;
+  }
+}
+
 TEST(Bitmap, OutOfResourcesCarriesTheSystemText) {
   SetLastError(0);
   EXPECT_EQ(MessageOf<EOutOfResources>([] { RaiseOutOfResources(); }), "Out of system resources");
