@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "classes/streams.h"
 #include "runtime/exception.h"
@@ -344,6 +346,65 @@ TEST(Bitmap, PalettedBmpKeepsItsColorTable) {
   back.LoadStream(bmp);
   EXPECT_EQ(back.PixelLayout(), px4Bit);
   EXPECT_NE(back.PaletteHandle(), nullptr);
+}
+
+// A BMP file from its header fields, colour table and bits.
+TMemoryStream* MakeBmp(const std::vector<uint8_t>& header, const std::vector<uint8_t>& table,
+                       const std::vector<uint8_t>& bits) {
+  auto* s = new TMemoryStream;
+  const uint32_t offset = 14 + static_cast<uint32_t>(header.size() + table.size());
+  const uint32_t size = offset + static_cast<uint32_t>(bits.size());
+  s->Write("BM", 2);
+  s->Write(&size, 4);
+  const uint32_t reserved = 0;
+  s->Write(&reserved, 4);
+  s->Write(&offset, 4);
+  s->Write(header.data(), static_cast<int64_t>(header.size()));
+  s->Write(table.data(), static_cast<int64_t>(table.size()));
+  s->Write(bits.data(), static_cast<int64_t>(bits.size()));
+  s->SetPosition(0);
+  return s;
+}
+
+std::vector<uint8_t> Le(std::initializer_list<std::pair<uint32_t, int>> fields) {
+  std::vector<uint8_t> out;
+  for (auto [value, width] : fields)
+    for (int i = 0; i < width; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  return out;
+}
+
+TEST(Bitmap, RunLengthAndCoreHeaderFilesAreRead) {
+  // 4 x 2, 8 bits, run-length coded: bottom row index 1, top row index 0.
+  const auto info = Le({{40, 4},
+                        {4, 4},
+                        {2, 4},
+                        {1, 2},
+                        {8, 2},
+                        {BI_RLE8, 4},
+                        {0, 4},
+                        {0, 4},
+                        {0, 4},
+                        {2, 4},
+                        {0, 4}});
+  const std::vector<uint8_t> table = {0, 0, 0, 0, 255, 255, 255, 0};
+  std::unique_ptr<TMemoryStream> rle(MakeBmp(info, table, {4, 1, 0, 0, 4, 0, 0, 1}));
+  TBitmap b;
+  b.LoadStream(*rle);
+  EXPECT_EQ(b.PixelLayout(), px8Bit);
+  EXPECT_EQ(static_cast<uint8_t*>(b.ScanLineAddress(0))[3], 0);
+  EXPECT_EQ(static_cast<uint8_t*>(b.ScanLineAddress(1))[3], 1);
+
+  // 2 x 1, 24 bits, with the 12-byte core header: written back the same way.
+  const auto core = Le({{12, 4}, {2, 2}, {1, 2}, {1, 2}, {24, 2}});
+  std::unique_ptr<TMemoryStream> os2(MakeBmp(core, {}, {1, 2, 3, 4, 5, 6, 0, 0}));
+  TBitmap c;
+  c.LoadStream(*os2);
+  EXPECT_TRUE(c.Image()->os2Format);
+  EXPECT_EQ(Rgb24At(c, 1, 0), 0x060504u);
+  TMemoryStream out;
+  c.SaveStream(out);
+  ASSERT_EQ(out.Size(), os2->Size());
+  EXPECT_EQ(std::memcmp(out.Memory(), os2->Memory(), static_cast<size_t>(out.Size())), 0);
 }
 
 TEST(Bitmap, BadBmpDataIsRefused) {
