@@ -3,7 +3,8 @@
 # Idempotent: a second run only checks and returns.
 set -euo pipefail
 
-stamp=/var/lib/launcher-setup.v1
+# The stamp names this script's own contents, so adding a package re-runs the install.
+stamp=/var/lib/launcher-setup.$(sha256sum "$0" | cut -c1-16)
 [ -f "$stamp" ] && exit 0
 
 SUDO=""
