@@ -23,6 +23,7 @@
 #include "graphics/jpeg_module.h"
 #include "graphics/picture.h"
 #include "platform/win32.h"
+#include "runtime/exception.h"
 
 namespace {
 
@@ -140,9 +141,8 @@ void LibraryDecode(const Bytes& file) {
   JpegDestroy(*context);
 }
 
-// An 8 x 8 grey JPEG: running the reference decoder on it costs what starting
-// the program and writing a file cost, without the decoding.
-Bytes TinyJpeg() {
+// A JPEG of `width` x `height` with a colour gradient, optionally progressive.
+Bytes EncodeJpeg(int width, int height, bool progressive) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -150,16 +150,18 @@ Bytes TinyJpeg() {
   unsigned char* out = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&cinfo, &out, &size);
-  cinfo.image_width = 8;
-  cinfo.image_height = 8;
+  cinfo.image_width = width;
+  cinfo.image_height = height;
   cinfo.input_components = 3;
   cinfo.in_color_space = JCS_RGB;
   jpeg_set_defaults(&cinfo);
+  if (progressive) jpeg_simple_progression(&cinfo);
   jpeg_start_compress(&cinfo, TRUE);
-  JSAMPLE row[8 * 3];
-  std::memset(row, 128, sizeof row);
-  while (cinfo.next_scanline < 8) {
-    JSAMPROW p = row;
+  std::vector<JSAMPLE> row(static_cast<size_t>(width) * 3);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    for (int x = 0; x < width * 3; ++x)
+      row[x] = static_cast<JSAMPLE>(x * 7 + cinfo.next_scanline * 3);
+    JSAMPROW p = row.data();
     jpeg_write_scanlines(&cinfo, &p, 1);
   }
   jpeg_finish_compress(&cinfo);
@@ -167,6 +169,21 @@ Bytes TinyJpeg() {
   jpeg_destroy_compress(&cinfo);
   std::free(out);
   return result;
+}
+
+// The artwork-sized progressive file with its second scan (the first one of
+// coefficients beyond DC) repeated `times` times: decoding must give up early.
+Bytes EndlessScans(int times) {
+  const Bytes file = EncodeJpeg(1152, 846, true);
+  std::vector<size_t> scans;
+  for (size_t i = 2; i + 1 < file.size(); ++i)
+    if (file[i] == 0xFF && file[i + 1] == 0xDA) scans.push_back(i);
+  if (scans.size() < 3) return file;
+  const Bytes scan(file.begin() + scans[1], file.begin() + scans[2]);
+  Bytes forged(file.begin(), file.begin() + scans[2]);
+  for (int i = 0; i < times; ++i) forged.insert(forged.end(), scan.begin(), scan.end());
+  forged.insert(forged.end(), file.begin() + scans[2], file.end());
+  return forged;
 }
 
 void WriteAll(const std::string& path, const Bytes& data) {
@@ -243,7 +260,7 @@ int main(int argc, char** argv) {
   const std::string out = std::string(temp) + "graphics_bench.bmp";
   const std::string tiny = std::string(temp) + "graphics_bench_tiny.jpg";
   WriteAll(in, file);
-  WriteAll(tiny, TinyJpeg());
+  WriteAll(tiny, EncodeJpeg(8, 8, false));
   const std::string base = "\"" + djpeg + "\" -bmp -outfile \"" + out + "\" ";
   // Interleaved, so both see the same state of the machine.
   std::vector<double> wholes, starts;
@@ -265,6 +282,22 @@ int main(int argc, char** argv) {
                 decode / (whole - start));
   }
   std::printf("first decode / library decode:                  %8.2f\n", decode / library);
+
+  const Bytes endless = EndlessScans(600);
+  const double refusal = Median(
+      3, [] {},
+      [&] {
+        TJPEGImage forged;
+        TMemoryStream stream;
+        stream.Write(endless.data(), static_cast<int64_t>(endless.size()));
+        stream.SetPosition(0);
+        forged.LoadStream(stream);
+        try {
+          forged.DecodeToBitmap();
+        } catch (const Exception&) {
+        }
+      });
+  std::printf("600 repeated scans, 1152 x 846, refused after:   %7.3f ms\n", refusal);
   DeleteFileA(in.c_str());
   DeleteFileA(tiny.c_str());
   DeleteFileA(out.c_str());

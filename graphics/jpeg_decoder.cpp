@@ -98,9 +98,12 @@ void TermSource(j_decompress_ptr) {}
 void ProgressMonitor(j_common_ptr cinfo) {
   JpegDecodeContext& context = ContextOf(cinfo);
   // A file made of endless tiny scans would otherwise keep the decoder busy.
-  if (cinfo->is_decompressor &&
-      reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > jpeg_limits::kMaxScans)
-    ERREXIT4(cinfo, JERR_BAD_PROGRESSION, 0, 0, 0, 0);
+  if (cinfo->is_decompressor) {
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    const int64_t pixels = static_cast<int64_t>(d->image_width) * d->image_height;
+    if (d->input_scan_number > jpeg_limits::ScanLimit(pixels))
+      ERREXIT4(cinfo, JERR_BAD_PROGRESSION, 0, 0, 0, 0);
+  }
   if (!context.progressHook) return;
   bool failed = false;
   try {

@@ -24,8 +24,18 @@ namespace jpeg_limits {
 constexpr int64_t kMaxPixels = int64_t{32} * 1024 * 1024;
 // The library's own working memory.
 constexpr long kMaxMemory = 256L * 1024 * 1024;
-// A progressive file needs about ten scans; thousands only waste time.
+// A progressive file needs about ten scans; hundreds only waste time. Each scan
+// costs time in proportion to the frame, so large frames get fewer (never fewer
+// than kMinScans), keeping a hostile file's decoding to about a second.
 constexpr int kMaxScans = 500;
+constexpr int kMinScans = 64;
+constexpr int64_t kMaxScanPixels = int64_t{2500} * 1000 * 1000;  // scans x pixels
+// The scan limit for a frame of `pixels` pixels.
+constexpr int ScanLimit(int64_t pixels) {
+  if (pixels <= 0) return kMaxScans;
+  const int64_t byWork = kMaxScanPixels / pixels;
+  return static_cast<int>(byWork > kMaxScans ? kMaxScans : byWork < kMinScans ? kMinScans : byWork);
+}
 // Block size of the source manager's reads.
 constexpr int kInputBlock = 4096;
 }  // namespace jpeg_limits

@@ -346,6 +346,10 @@ TEST_F(JpegTest, EndlessScansAreCutShort) {
   ImagePtr image = repeated(5000);
   EXPECT_TRUE(image->EncodeProgressive);
   EXPECT_EQ(JpegErrorOf([&] { image->DecodeToBitmap(); }), ErrorText(JERR_BAD_PROGRESSION));
+  // Larger frames are allowed fewer scans, but never fewer than a real file may use.
+  EXPECT_EQ(jpeg_limits::ScanLimit(32 * 32), jpeg_limits::kMaxScans);
+  EXPECT_LT(jpeg_limits::ScanLimit(int64_t{8000} * 4000), jpeg_limits::kMaxScans);
+  EXPECT_EQ(jpeg_limits::ScanLimit(int64_t{1} << 40), jpeg_limits::kMinScans);
 }
 
 TEST_F(JpegTest, ProgressiveFilesDecodeBothWays) {
