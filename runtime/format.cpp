@@ -75,16 +75,16 @@ uint64_t AsUnsigned(const FormatArg& a) {
 std::string FormatFloat(double value, const Directive& d) {
   // The directive is rebuilt from parsed fields only, so snprintf sees nothing
   // taken verbatim from the caller's format text.
-  std::string spec = "%";
-  if (d.leftAlign) spec += '-';
-  if (d.zeroPad) spec += '0';
-  if (d.width >= 0) spec += std::to_string(d.width);
-  if (d.precision >= 0) spec += "." + std::to_string(d.precision);
-  spec += d.conversion;
-  const int needed = std::snprintf(nullptr, 0, spec.c_str(), value);
+  std::string pattern = "%";
+  if (d.leftAlign) pattern += '-';
+  if (d.zeroPad) pattern += '0';
+  if (d.width >= 0) pattern += std::to_string(d.width);
+  if (d.precision >= 0) pattern += "." + std::to_string(d.precision);
+  pattern += d.conversion;
+  const int needed = std::snprintf(nullptr, 0, pattern.c_str(), value);
   if (needed <= 0) return {};
   std::string out(static_cast<size_t>(needed) + 1, '\0');
-  std::snprintf(out.data(), out.size(), spec.c_str(), value);
+  std::snprintf(out.data(), out.size(), pattern.c_str(), value);
   out.resize(static_cast<size_t>(needed));
   return out;
 }
