@@ -16,5 +16,5 @@ debug:
 	cmake -S . -B build-debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
 	ninja -C build-debug -j2
 
-run:
+run: setup
 	scripts/run.sh

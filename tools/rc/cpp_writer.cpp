@@ -41,7 +41,9 @@ void WriteCpp(const Script& script, const std::string& sourceName, std::ostream&
       << "#include \"platform/linux/resource_table.h\"\n\nnamespace {\n\n";
   for (size_t i = 0; i < script.resources.size(); ++i) {
     out << "// " << script.resources[i].type.Describe() << " "
-        << script.resources[i].name.Describe() << "\nconst unsigned char kData" << i << "[] =";
+        << script.resources[i].name.Describe()
+        // Aligned like resource data in a module, so string blocks can be read as WCHARs.
+        << "\nalignas(4) const unsigned char kData" << i << "[] =";
     WriteBytes(script.resources[i].data, out);
     out << ";\n\n";
   }
