@@ -1,6 +1,7 @@
 #include "classes/component.h"
 
 #include "classes/filer.h"
+#include "classes/form_resources.h"
 #include "classes/list.h"
 #include "classes/metadata_builder.h"
 #include "classes/reader.h"
@@ -116,6 +117,8 @@ TComponent::~TComponent() {
   watchers_.reset();
   DestroyOwned();
   if (owner_) owner_->ReleaseComponent(this);
+  // A shared read still pending must not finish a component that is gone.
+  ForgetSharedLoaded(this);
 }
 
 void TComponent::BeginDestroying() {

@@ -180,7 +180,7 @@ void TJPEGImage::LoadStream(TStream& stream) {
 void TJPEGImage::SaveStream(TStream& stream) {
   if (!data_->data && bitmap_ && !bitmap_->IsEmpty())
     // Nothing in this program encodes; say so rather than write nothing.
-    throw EInvalidGraphicOperation("JPEG encoding is not available");
+    throw EInvalidGraphicOperation(msg::kJpegNoEncoder, {});
   if (data_->data) stream.WriteBuffer(data_->data->Memory(), data_->data->Size());
 }
 

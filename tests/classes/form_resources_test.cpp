@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "classes/reader.h"
 #include "runtime/exception.h"
 #include "tests/classes/reader_test_stream.h"
@@ -79,6 +81,24 @@ TEST_F(FormResourcesTest, SharedListDefersFinishLoadingUntilTheWholeChain) {
   EXPECT_EQ(SharedLoadedList(), nullptr);
   EXPECT_EQ(LoadLog(), (std::vector<std::string>{"Form1", "Image1", "Label4", "Label1", "Label2",
                                                  "Label3", "Panel1"}));
+}
+
+TEST_F(FormResourcesTest, DestroyedComponentLeavesThePendingSharedList) {
+  TOwnedPtr<TForm1> form(new TForm1(nullptr));
+  BeginSharedLoading();
+  {
+    auto stream = MemoryStreamOf(BuildLauncherStream());
+    TReader reader(*stream);
+    reader.LoadRoot(form.get());
+  }
+  std::vector<TComponent*>* pending = SharedLoadedList();
+  ASSERT_EQ(pending->size(), 7u);
+  TComponent* label = form->Label1;
+  label->Free();
+  EXPECT_EQ(pending->size(), 6u);
+  EXPECT_EQ(std::find(pending->begin(), pending->end(), label), pending->end());
+  for (TComponent* component : *pending) component->FinishLoading();
+  EndSharedLoading();
 }
 
 TEST_F(FormResourcesTest, FailedReadClosesTheSharedListWithoutFinishing) {
