@@ -9,10 +9,17 @@
 
 #include "classes/filer.h"
 #include "classes/metadata_builder.h"
+#include "classes/reader.h"
+#include "classes/stream_writer.h"
 #include "classes/streams.h"
 #include "runtime/exception.h"
 
 namespace {
+
+static_assert(stLoading == 0x0001 && stReading == 0x0002 && stDestroying == 0x0008 &&
+              stDesigning == 0x0010 && stUpdating == 0x0040 && stFreeNotification == 0x0100 &&
+              stInline == 0x0200);
+static_assert(syInheritable == 0x01 && sySubComponent == 0x04 && noInsert == 0 && noRemove == 1);
 
 template <class E, class F>
 std::string MessageOf(F&& f) {
@@ -191,6 +198,47 @@ TEST_F(ComponentTest, DestroyingAnOwnerFreesOwnedLastFirstAndTellsWatchers) {
   EXPECT_EQ(eventLog, std::vector<std::string>{"~W"});
 }
 
+TEST_F(ComponentTest, DestructionTellsWatchersThenFreesOwnedThenLeavesTheOwner) {
+  auto* mid = new TProbe(host, "Mid");
+  new TProbe(mid, "A");
+  new TProbe(mid, "B");
+  auto* watcher = new TProbe(nullptr, "W");
+  watcher->WatchForFree(mid);
+  watcher->WatchForFree(mid);  // listed once: one notification
+  bool ownedAlreadyDestroying = false;
+  watcher->onNotify = [&](TComponent* component, TOperation) {
+    ownedAlreadyDestroying = component->OwnedCount() == 2 &&
+                             component->OwnedAt(0)->HasState(stDestroying) &&
+                             component->OwnedAt(1)->HasState(stDestroying);
+  };
+  eventLog.clear();
+  mid->Free();
+  EXPECT_EQ(eventLog, (std::vector<std::string>{"~Mid", "W:-Mid", "~B", "~A", "Host:-Mid"}));
+  EXPECT_TRUE(ownedAlreadyDestroying);
+  EXPECT_EQ(host->OwnedCount(), 0);
+  watcher->Free();
+}
+
+TEST_F(ComponentTest, OwnerIsToldWhileTheComponentIsStillInPlace) {
+  auto* loose = new TProbe(nullptr, "Label1");
+  std::vector<std::string> seen;
+  const int checks = host->renameChecks;
+  host->onNotify = [&](TComponent* component, TOperation operation) {
+    seen.push_back(std::string(operation == noInsert ? "+" : "-") +
+                   (host->Label1 == component ? "bound" : "unbound") +
+                   (component->Owner() == host ? " owned " : " loose ") +
+                   std::to_string(host->renameChecks - checks));
+  };
+  host->AdoptComponent(loose);
+  host->ReleaseComponent(loose);
+  EXPECT_EQ(seen, (std::vector<std::string>{"+bound owned 1", "-bound owned 2"}));
+  EXPECT_EQ(host->Label1, nullptr);
+  EXPECT_EQ(loose->Owner(), nullptr);
+  EXPECT_EQ(host->OwnedCount(), 0);
+  host->onNotify = nullptr;
+  loose->Free();
+}
+
 TEST_F(ComponentTest, WatchersHearOfTheEndEitherWay) {
   THost* other = new THost(nullptr, "Other");
   auto* x = new TProbe(other, "X");
@@ -307,6 +355,25 @@ TEST_F(ComponentTest, DesignPositionIsDeclaredAsLeftAndTop) {
   host->SetDesignInfo(0x00050000);
   host->DeclareExtraProperties(filer);
   EXPECT_EQ(filer.declared, (std::vector<std::string>{"Left-r", "Top+r"}));
+}
+
+TEST_F(ComponentTest, DesignPositionReadsIntoItsHalves) {
+  StreamWriter w;
+  w.WriteSignature();
+  w.WriteComponentHeader("THost", "Host");
+  w.WritePropertyName("Top");
+  w.WriteInteger(300);
+  w.WritePropertyName("Left");
+  w.WriteInteger(-5);
+  w.WriteEndOfList();
+  w.WriteEndOfList();
+  TMemoryStream stream;
+  stream.WriteBuffer(w.Bytes().data(), static_cast<int64_t>(w.Size()));
+  stream.SetPosition(0);
+  TReader reader(stream);
+  reader.LoadRoot(host);
+  EXPECT_EQ(static_cast<uint32_t>(host->DesignInfo()), 0x012CFFFBu);
+  EXPECT_FALSE(host->HasState(stLoading | stReading));
 }
 
 }  // namespace
