@@ -25,6 +25,8 @@ std::string MessageOf(F&& f) {
 constexpr std::string_view kAlignNames[] = {"alNone",  "alTop",    "alBottom", "alLeft",
                                             "alRight", "alClient", "alCustom"};
 constinit const TypeDescriptor kAlign = EnumType("TAlign", kAlignNames);
+constinit const TypeDescriptor kTopToBottom =
+    EnumSubrangeType("TTopToBottom", kAlign, osUByte, 0, 2);
 constexpr std::string_view kStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
 constinit const TypeDescriptor kFontStyle = EnumType("TFontStyle", kStyleNames);
 constinit const TypeDescriptor kFontStyles = SetType("TFontStyles", kFontStyle, osUByte);
@@ -385,6 +387,10 @@ TEST(Enumerations, NamesOrdinalsAndSetElements) {
   EXPECT_EQ(EnumNameIndex(kAlign, "alMiddle"), -1);
   EXPECT_EQ(EnumNameIndex(kAlign, ""), -1);
   EXPECT_EQ(EnumName(kAlign, 6), "alCustom");
+  // A sub-range searches its base's names only up to its own maximum.
+  EXPECT_EQ(EnumNameIndex(kTopToBottom, "ALBOTTOM"), 2);
+  EXPECT_EQ(EnumNameIndex(kTopToBottom, "alLeft"), -1);
+  EXPECT_EQ(SetElementOrdinal(kTopToBottom, "alClient"), -1);
   EXPECT_EQ(EnumOrdinalOf(kBooleanType, "true"), 1);
 
   EXPECT_EQ(EnumOrdinalOf(kIntegerType, "-12"), -12);
