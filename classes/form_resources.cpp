@@ -1,6 +1,6 @@
 #include "classes/form_resources.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -19,6 +19,27 @@ struct SharedLoading {
 };
 
 thread_local SharedLoading tlsShared;
+
+// A walk calling FinishLoading over a shared list. A component destroyed during the walk
+// leaves the list; the walk's next index follows the removal so that no entry is skipped.
+struct FinishingWalk {
+  std::vector<TComponent*>* list;
+  size_t next;
+  FinishingWalk* outer;
+};
+
+thread_local FinishingWalk* tlsWalks = nullptr;
+
+void FinishSharedList(std::vector<TComponent*>& list) {
+  FinishingWalk walk{&list, 0, tlsWalks};
+  tlsWalks = &walk;
+  struct Pop {
+    FinishingWalk& walk;
+    ~Pop() { tlsWalks = walk.outer; }
+  } pop{walk};
+  // FinishLoading may load further definitions that join this list, or destroy entries.
+  while (walk.next < list.size()) list[walk.next++]->FinishLoading();
+}
 
 bool ReadDefinitionChain(const ClassMetadata* cls, const ClassMetadata& rootAncestor,
                          TComponent* instance) {
@@ -55,7 +76,14 @@ std::vector<TComponent*>* SharedLoadedList() { return tlsShared.current.get(); }
 void ForgetSharedLoaded(TComponent* component) {
   auto& shared = tlsShared;
   auto forget = [component](std::vector<TComponent*>* list) {
-    if (list) list->erase(std::remove(list->begin(), list->end(), component), list->end());
+    if (list == nullptr) return;
+    for (size_t i = list->size(); i-- > 0;) {
+      if ((*list)[i] != component) continue;
+      list->erase(list->begin() + static_cast<std::ptrdiff_t>(i));
+      for (FinishingWalk* walk = tlsWalks; walk != nullptr; walk = walk->outer) {
+        if (walk->list == list && i < walk->next) --walk->next;
+      }
+    }
   };
   forget(shared.current.get());
   if (shared.stack) {
@@ -82,9 +110,7 @@ bool LoadInheritedDefinition(TComponent* instance, const ClassMetadata& rootAnce
   bool result;
   try {
     result = ReadDefinitionChain(&instance->Meta(), rootAncestor, instance);
-    // FinishLoading may load further definitions that join this list: walk by index.
-    std::vector<TComponent*>& list = *SharedLoadedList();
-    for (size_t i = 0; i < list.size(); ++i) list[i]->FinishLoading();
+    FinishSharedList(*SharedLoadedList());
   } catch (...) {
     EndSharedLoading();
     throw;

@@ -101,6 +101,28 @@ TEST_F(FormResourcesTest, DestroyedComponentLeavesThePendingSharedList) {
   EndSharedLoading();
 }
 
+TEST_F(FormResourcesTest, ComponentDestroyedWhileFinishingSkipsNoOther) {
+  // Form1's post-load step reads a second form, whose components join the open list;
+  // when its Label4 finishes it destroys its Image1, an entry already finished.
+  TOwnedPtr<TForm1> second(new TForm1(nullptr));
+  AfterFinishLoading() = [&](TControl* control) {
+    if (control->Name() == "Form1") {
+      auto stream = MemoryStreamOf(BuildLauncherStream());
+      TReader reader(*stream);
+      reader.LoadRoot(second.get());
+    } else if (control == second->Label4) {
+      second->Image1->Free();
+    }
+  };
+  TOwnedPtr<TForm1> form(new TForm1(nullptr));
+  const bool read = LoadInheritedDefinition(form.get(), TForm::StaticMeta());
+  AfterFinishLoading() = nullptr;
+  EXPECT_TRUE(read);
+  EXPECT_EQ(LoadLog(), (std::vector<std::string>{"Form1", "Form1_1", "Image1", "Label4", "Label1",
+                                                 "Label2", "Label3", "Panel1"}));
+  EXPECT_FALSE(second->Label1->HasState(stLoading));
+}
+
 TEST_F(FormResourcesTest, FailedReadClosesTheSharedListWithoutFinishing) {
   // Already loading: the caller owns the loading, so no shared list is opened and the
   // single read finishes its own components.

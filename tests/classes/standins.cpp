@@ -76,6 +76,11 @@ std::vector<std::string>& LoadLog() {
   return log;
 }
 
+std::function<void(TControl*)>& AfterFinishLoading() {
+  static std::function<void(TControl*)> hook;
+  return hook;
+}
+
 // --- TFont ------------------------------------------------------------------------
 
 const ClassMetadata& TFont::StaticMeta() {
@@ -164,6 +169,7 @@ const ClassMetadata& TControl::StaticMeta() {
 void TControl::FinishLoading() {
   LoadLog().push_back(Name());
   TComponent::FinishLoading();
+  if (AfterFinishLoading()) AfterFinishLoading()(this);
 }
 
 void TControl::DeclareExtraProperties(TFiler& filer) {

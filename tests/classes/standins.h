@@ -4,6 +4,7 @@
 // (and variations of it) without the drawing layers. C++ names live in `standins`;
 // the metadata names are the launcher's ("TForm1", "TLabel", ...).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ void EnsureRegistered();
 
 // Names of components, in the order their FinishLoading ran.
 std::vector<std::string>& LoadLog();
+
+class TControl;
+// Runs after a control's FinishLoading was logged; tests set and clear it.
+std::function<void(TControl*)>& AfterFinishLoading();
 
 class TFont : public TPersistent {
  public:
