@@ -305,12 +305,14 @@ HPALETTE TBitmap::PaletteHandle() {
 
 void TBitmap::SetHandleKind(TBitmapHandleKind kind) {
   if (kind == HandleKind()) return;
-  TBitmapImage* image = image_;
-  if (!image->handle && !image->dibHandle) {
-    image->dib.dsBmih.biSize = kind == hkDDB ? 0 : sizeof(BITMAPINFOHEADER);
+  // A dormant bitmap is not empty: it is read back and converted, or the kind
+  // would be lost when its saved stream is read back later.
+  if (IsEmpty()) {
+    image_->dib.dsBmih.biSize = kind == hkDDB ? 0 : sizeof(BITMAPINFOHEADER);
     return;
   }
-  EnsureHandle();
+  EnsureHandle();  // may replace the image
+  TBitmapImage* image = image_;
   EnsurePalette();
   if (kind == hkDDB) {
     DIBSECTION dib = image->dib;

@@ -249,6 +249,21 @@ TEST(Bitmap, DormantBitmapComesBackOnFirstDraw) {
   EXPECT_EQ(target.Pixel(2, 1), static_cast<uint32_t>((2 ^ 1) << 16 | 1 << 8 | 2));
 }
 
+TEST(Bitmap, DormantBitmapConvertsToDeviceDependent) {
+  // Pattern bitmaps are made dormant and later asked for a device-dependent handle.
+  BitmapPtr b = Make24(3, 3);
+  Paint(*b);
+  b->MakeDormant();
+  b->SetHandleKind(hkDDB);
+  EXPECT_EQ(b->HandleKind(), hkDDB);
+  HBITMAP handle = b->NativeHandle();
+  DIBSECTION dib = {};
+  EXPECT_EQ(GetObjectA(handle, sizeof dib, &dib), static_cast<int>(sizeof(BITMAP)));
+  Target target(3, 3);
+  b->DrawInto(&target.canvas, {0, 0, 3, 3});
+  EXPECT_EQ(target.Pixel(2, 1), static_cast<uint32_t>((2 ^ 1) << 16 | 1 << 8 | 2));
+}
+
 TEST(Bitmap, DormantImageSharedByACopyStaysWhole) {
   BitmapPtr a = Make24(3, 2);
   Paint(*a);
