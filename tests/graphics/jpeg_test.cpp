@@ -289,6 +289,9 @@ TEST_F(JpegTest, ZeroCountPayloadFailsAtFirstDrawWithEmptyInput) {
   image.ReadPayload(payload);
   EXPECT_FALSE(image.IsEmpty());
   EXPECT_EQ(JPEG_LIB_VERSION, 62);
+  if (sizeof(void*) == 4) {
+    EXPECT_EQ(sizeof(jpeg_error_mgr), 132u);
+  }
   EXPECT_EQ(JERR_INPUT_EMPTY, 42);
   EXPECT_EQ(JWRN_JPEG_EOF, 120);
   EXPECT_EQ(JpegErrorOf([&] { image.DecodeToBitmap(); }), "JPEG error #42");
@@ -382,6 +385,17 @@ TEST_F(JpegTest, IndexedAndGrayOutputUsePalettes) {
   EXPECT_LE(colors, 236);
   EXPECT_TRUE(log.lastRedraw);
 
+  // The decoder's colour map is in blue, green, red order: a red file stays red.
+  ImagePtr red = Load(samples::EncodeJpeg(
+      16, 16, 3, false, [](int, int, int c) -> uint8_t { return c == 0 ? 255 : 0; }));
+  red->OutputFormat = ofIndexed8;
+  TBitmap* r = red->DecodeToBitmap();
+  const uint8_t index = static_cast<const uint8_t*>(r->ScanLineAddress(5))[5];
+  PALETTEENTRY entry = {};
+  ASSERT_EQ(GetPaletteEntries(r->PaletteHandle(), index, 1, &entry), 1u);
+  EXPECT_GT(entry.peRed, 200);
+  EXPECT_LT(entry.peBlue, 60);
+
   ImagePtr gray = Load(samples::EncodeJpeg(16, 16, 1, false));
   EXPECT_TRUE(gray->Data()->grayscale);
   TBitmap* g = gray->DecodeToBitmap();
@@ -390,6 +404,28 @@ TEST_F(JpegTest, IndexedAndGrayOutputUsePalettes) {
   ASSERT_EQ(GetPaletteEntries(g->PaletteHandle(), 1, 1, &e), 1u);
   EXPECT_EQ(e.peRed, e.peGreen);
   EXPECT_EQ(e.peGreen, e.peBlue);
+}
+
+TEST_F(JpegTest, DecodeOptionsShapeTheBitmap) {
+  const Bytes file = samples::EncodeJpeg(32, 16, 3, false);
+  ImagePtr gray = Load(file);
+  gray->GrayOutput = true;
+  TBitmap* g = gray->DecodeToBitmap();
+  EXPECT_EQ(g->PixelLayout(), px8Bit);
+  PALETTEENTRY e = {};
+  ASSERT_EQ(GetPaletteEntries(g->PaletteHandle(), 5, 1, &e), 1u);
+  EXPECT_EQ(e.peRed, e.peGreen);
+  EXPECT_EQ(e.peGreen, e.peBlue);
+
+  for (TJPEGScale scale : {scHalf, scQuarter, scEighth}) {
+    ImagePtr scaled = Load(file);
+    scaled->DecodeScale = scale;
+    scaled->DecodeSpeed = dqBestSpeed;
+    TBitmap* b = scaled->DecodeToBitmap();
+    EXPECT_EQ(b->ImageWidth(), 32 >> scale);
+    EXPECT_EQ(b->ImageHeight(), 16 >> scale);
+    EXPECT_EQ(b->PixelLayout(), px24Bit);
+  }
 }
 
 TEST_F(JpegTest, AssignmentBothWays) {
