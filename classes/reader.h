@@ -95,8 +95,9 @@ class TReader : public TFiler {
   // A short string: one length byte and that many bytes.
   std::string ReadShortString();
   // The optional header prefix; returns its flags (0 without one) and the child
-  // position when hfChildPos is set.
-  uint8_t ReadPrefix(int32_t& childPos);
+  // position when hfChildPos is set. Overridable, like the other steps a derived
+  // reader may adapt to its own records.
+  virtual uint8_t ReadPrefix(int32_t& childPos);
 
   void SkipOneValue();
   void SkipProperty();

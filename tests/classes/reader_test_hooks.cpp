@@ -75,6 +75,35 @@ TEST_F(ReaderHooksTest, InheritedRecordsReadIntoExistingComponentsAndPositionsAp
             "Ancestor for 'Ghost' not found");
 }
 
+// Treats every child record as one the ancestor already holds.
+class TInheritingReader : public TReader {
+ public:
+  using TReader::TReader;
+  uint8_t ReadPrefix(int32_t& childPos) override {
+    const uint8_t flags = TReader::ReadPrefix(childPos);
+    return calls++ == 0 ? flags : flags | hfInherited;
+  }
+  int calls = 0;
+};
+
+TEST_F(ReaderHooksTest, DerivedReaderReadsEveryHeaderPrefix) {
+  ASSERT_EQ(Read("Base", [](StreamWriter& w) { Label(w, "Label1", "first"); }), "");
+  TLabel* const existing = kinds->Label1;
+  StreamWriter w;
+  w.WriteSignature();
+  w.WriteComponentHeader("TKinds", "Base");
+  w.WriteEndOfList();
+  Label(w, "Label1", "second");
+  w.WriteEndOfList();
+  auto stream = MemoryStreamOf(w.TakeBytes());
+  TInheritingReader reader(*stream);
+  reader.LoadRoot(kinds.get());
+  EXPECT_EQ(reader.calls, 2);
+  EXPECT_EQ(kinds->OwnedCount(), 1);
+  EXPECT_EQ(kinds->Label1, existing);
+  EXPECT_EQ(existing->caption, "second");
+}
+
 TEST_F(ReaderHooksTest, HooksReplaceClassesNamesMethodsReferencesAndAncestors) {
   TLabel* supplied = nullptr;
   std::vector<std::string> renamed;
