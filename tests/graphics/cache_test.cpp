@@ -138,6 +138,15 @@ TEST(SystemColorRefresh, DropsOnlySystemColouredHandles) {
   rgb.SetColor(clRed);
   HPEN systemHandle = system.Handle();
   HPEN rgbHandle = rgb.Handle();
+  TBrush systemBrush, rgbBrush;
+  systemBrush.SetColor(clInfoBk);
+  rgbBrush.SetColor(clTeal);
+  HBRUSH systemBrushHandle = systemBrush.Handle();
+  HBRUSH rgbBrushHandle = rgbBrush.Handle();
+  TFont font;
+  font.SetColor(clHighlightText);
+  font.SetHeight(-31);
+  HFONT fontHandle = font.Handle();
 
   RefreshSystemColors();
 
@@ -145,6 +154,11 @@ TEST(SystemColorRefresh, DropsOnlySystemColouredHandles) {
   EXPECT_EQ(GetObjectType(systemHandle), 0u);
   EXPECT_EQ(rgb.Resource()->handle, rgbHandle);
   EXPECT_NE(system.Handle(), nullptr);  // made again on next use
+  EXPECT_EQ(systemBrush.Resource()->handle, nullptr);
+  EXPECT_EQ(GetObjectType(systemBrushHandle), 0u);
+  EXPECT_EQ(rgbBrush.Resource()->handle, rgbBrushHandle);
+  // A font's colour is not in its key, so its native font stays.
+  EXPECT_EQ(font.Resource()->handle, fontHandle);
 }
 
 TEST(SystemColorRefresh, CanvasesLetGoOfTheirObjects) {

@@ -111,6 +111,75 @@ TEST(Canvas, EnsureStateSetsModesFromAttributes) {
   canvas.SetHandle(nullptr);
 }
 
+TEST(Canvas, EachOperationSelectsOnlyWhatItNeeds) {
+  using S = TCanvasState;
+  Surface s, src;
+  TCanvas source;
+  source.SetHandle(src.dc());
+  auto stateAfter = [&](auto operation) {
+    TCanvas canvas;
+    canvas.SetHandle(s.dc());
+    operation(canvas);
+    const S state = canvas.State();
+    canvas.SetHandle(nullptr);
+    return state;
+  };
+  EXPECT_EQ(stateAfter([](TCanvas& c) { c.MoveToPoint(1, 1); }), S::HasDeviceContext);
+  EXPECT_EQ(stateAfter([](TCanvas& c) { c.PixelAt(1, 1); }), S::HasDeviceContext);
+  EXPECT_EQ(stateAfter([](TCanvas& c) { c.PenPosition(); }), S::HasDeviceContext);
+  EXPECT_EQ(stateAfter([](TCanvas& c) { c.SetPixelAt(1, 1, clRed); }),
+            S::HasDeviceContext | S::PenSelected);
+  const RECT box = {0, 0, 2, 2};
+  EXPECT_EQ(stateAfter([&](TCanvas& c) { c.FillRectangle(box); }),
+            S::HasDeviceContext | S::BrushSelected);
+  EXPECT_EQ(stateAfter([](TCanvas& c) { c.TextWidthOf("x"); }),
+            S::HasDeviceContext | S::FontSelected);
+  EXPECT_EQ(stateAfter([](TCanvas& c) { c.LineToPoint(3, 3); }),
+            S::HasDeviceContext | S::PenSelected | S::BrushSelected);
+  EXPECT_EQ(stateAfter([](TCanvas& c) { c.DrawRectangle(0, 0, 3, 3); }),
+            S::HasDeviceContext | S::PenSelected | S::BrushSelected);
+  const POINT points[] = {{0, 0}, {2, 2}};
+  EXPECT_EQ(stateAfter([&](TCanvas& c) { c.DrawPolyline(points); }),
+            S::HasDeviceContext | S::PenSelected | S::BrushSelected);
+  EXPECT_EQ(stateAfter([&](TCanvas& c) { c.CopyArea(box, &source, box); }),
+            S::HasDeviceContext | S::FontSelected | S::BrushSelected);
+  EXPECT_EQ(source.State(), S::HasDeviceContext | S::BrushSelected);
+  source.SetHandle(nullptr);
+}
+
+TEST(Canvas, HatchedBrushLeavesTheBackgroundTransparent) {
+  Surface s;
+  TCanvas canvas;
+  canvas.SetHandle(s.dc());
+  canvas.Brush()->SetColor(clRed);
+  canvas.Brush()->SetStyle(bsCross);
+  canvas.EnsureState(TCanvasState::BrushSelected);
+  EXPECT_EQ(GetBkMode(s.dc()), TRANSPARENT);
+  EXPECT_EQ(GetBkColor(s.dc()), ~static_cast<COLORREF>(clRed));
+  canvas.SetHandle(nullptr);
+}
+
+TEST(Canvas, DestructionGivesTheDeviceContextBackClean) {
+  Surface s;
+  HFONT font;
+  HPEN pen;
+  {
+    TCanvas canvas;
+    canvas.Font()->SetHeight(-77);  // attributes nobody else uses
+    canvas.Pen()->SetWidth(7);
+    canvas.SetHandle(s.dc());
+    canvas.Handle();
+    font = canvas.Font()->Handle();
+    pen = canvas.Pen()->Handle();
+  }
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_BRUSH), GetStockObject(NULL_BRUSH));
+  // Deselected first, so the last release could really delete them.
+  EXPECT_EQ(GetObjectType(font), 0u);
+  EXPECT_EQ(GetObjectType(pen), 0u);
+}
+
 TEST(Canvas, DrawingWithoutADeviceContextFails) {
   TCanvas canvas;
   EventLog log;

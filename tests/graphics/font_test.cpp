@@ -42,6 +42,42 @@ TEST(Font, OnChangeFiresOnlyForRealChanges) {
   EXPECT_EQ(f.Charset(), RUSSIAN_CHARSET);
 }
 
+TEST(Font, StartUpMakesAnEightPointDialogFontTheDefault) {
+  HDC screen = GetDC(nullptr);
+  const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  ASSERT_GT(pixelsPerInch, 0);
+  EXPECT_EQ(DisplayPixelsPerInch, pixelsPerInch);
+
+  // The face is the one the system substitutes for its dialog font, when it names one.
+  std::string face = "MS Sans Serif";
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes", 0, KEY_READ,
+                    &key) == ERROR_SUCCESS) {
+    char value[64] = {};
+    DWORD size = sizeof value - 1;
+    if (RegQueryValueExA(key, "MS Shell Dlg 2", nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                         &size) == ERROR_SUCCESS &&
+        value[0])
+      face = std::string(value).substr(0, 31);
+    RegCloseKey(key);
+  }
+
+  TFont f;
+  EXPECT_EQ(f.Name(), face);
+  EXPECT_EQ(f.Height(), -MulDiv(8, pixelsPerInch, 72));
+  EXPECT_EQ(f.Size(), 8);
+  EXPECT_EQ(f.PixelsPerInch(), pixelsPerInch);
+  EXPECT_EQ(f.Color(), clWindowText);
+  EXPECT_EQ(f.Charset(), DEFAULT_CHARSET);
+  EXPECT_EQ(f.Pitch(), fpDefault);
+  EXPECT_EQ(f.Style(), 0);
+  EXPECT_EQ(f.Orientation(), 0);
+  f.SetHeight(-97);
+  EXPECT_EQ(f.Resource()->handle, nullptr);  // nothing native until something draws
+}
+
 TEST(Font, NameRules) {
   TFont f;
   f.SetName("Tahoma");
