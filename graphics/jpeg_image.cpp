@@ -66,6 +66,7 @@ void TJPEGImage::NewData() {
   data->Reference();
   TSharedImage::Release(data_);
   data_ = data;
+  needRecalc_ = true;
 }
 
 // --- sizes and state --------------------------------------------------------------
@@ -76,8 +77,15 @@ bool TJPEGImage::IsEmpty() {
 }
 
 void TJPEGImage::CalcScaledSize() {
-  if (!needRecalc_) return;
-  needRecalc_ = false;
+  // The options are plain fields here, so a changed scale counts as a reason to
+  // recalculate, as new data does.
+  if (!needRecalc_ && scaledFor_ == DecodeScale) return;
+  if (!data_->data) {
+    scaledWidth_ = scaledHeight_ = 0;
+    needRecalc_ = false;
+    scaledFor_ = DecodeScale;
+    return;
+  }
   DecoderHolder holder;
   PrepareDecoder(*holder.context);
   holder.context->cinfo.progress = nullptr;
@@ -85,6 +93,8 @@ void TJPEGImage::CalcScaledSize() {
   scaledWidth_ = static_cast<int>(holder.context->cinfo.output_width);
   scaledHeight_ = static_cast<int>(holder.context->cinfo.output_height);
   EncodeProgressive = JpegHasMultipleScans(*holder.context);
+  needRecalc_ = false;
+  scaledFor_ = DecodeScale;
 }
 
 int TJPEGImage::ImageWidth() {
@@ -200,6 +210,7 @@ void TJPEGImage::Assign(const TPersistent* source) {
     jpeg->data_->Reference();
     TSharedImage::Release(data_);
     data_ = jpeg->data_;
+    needRecalc_ = true;
     FreeBitmap();
     if (jpeg->bitmap_) {
       bitmap_ = new TBitmap;

@@ -100,4 +100,5 @@ class TJPEGImage : public TGraphic {
   int scaledHeight_ = 0;
   HPALETTE tempPalette_ = nullptr;
   bool needRecalc_ = false;
+  TJPEGScale scaledFor_ = scFull;  // the scale the scaled size was worked out for
 };

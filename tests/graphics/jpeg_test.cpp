@@ -421,6 +421,10 @@ TEST_F(JpegTest, DecodeOptionsShapeTheBitmap) {
     ImagePtr scaled = Load(file);
     scaled->DecodeScale = scale;
     scaled->DecodeSpeed = dqBestSpeed;
+    // Known before decoding, from the library's own calculation.
+    EXPECT_EQ(scaled->ImageWidth(), 32 >> scale);
+    EXPECT_EQ(scaled->ImageHeight(), 16 >> scale);
+    EXPECT_EQ(scaled->DecodedBitmap(), nullptr);
     TBitmap* b = scaled->DecodeToBitmap();
     EXPECT_EQ(b->ImageWidth(), 32 >> scale);
     EXPECT_EQ(b->ImageHeight(), 16 >> scale);
