@@ -18,7 +18,15 @@ void TBitmapCanvas::AcquireDeviceContext() {
     bitmap_->EnsurePalette();
     HDC dc = CheckHandle(CreateCompatibleDC(nullptr));
     if (handle) {
+      // Refused when the bitmap is selected into a DC of someone else's; drawing
+      // would otherwise go nowhere without a word.
       oldBitmap_ = SelectObject(dc, handle);
+      if (!oldBitmap_) {
+        const DWORD error = GetLastError();
+        DeleteDC(dc);
+        SetLastError(error);
+        RaiseOutOfResources();
+      }
       selected_ = handle;
     }
     HPALETTE palette = bitmap_->Image()->palette;

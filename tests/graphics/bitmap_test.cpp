@@ -206,6 +206,20 @@ TEST(Bitmap, AdoptsANativeBitmap) {
   EXPECT_EQ(b.ImageHeight(), 3);
   EXPECT_EQ(b.HandleKind(), hkDDB);
   EXPECT_EQ(b.NativeHandle(), native);
+
+  // A bitmap held in a DC of someone else's cannot be drawn on.
+  HDC foreign = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(foreign, native);
+  EXPECT_THROW(b.Canvas()->SetPixelAt(0, 0, clRed), EOutOfResources);
+  SelectObject(foreign, old);
+  DeleteDC(foreign);
+  EXPECT_NO_THROW(b.Canvas()->SetPixelAt(0, 0, clRed));
+
+  // A handle that is not a bitmap is refused when a new bitmap is made from it.
+  TBitmap notBitmap;
+  notBitmap.SetNativeHandle(reinterpret_cast<HBITMAP>(CreatePen(PS_SOLID, 3, 0)));
+  EXPECT_EQ(MessageOf<EInvalidGraphic>([&] { notBitmap.SetImageSize(5, 5); }),
+            "Bitmap image is not valid");
 }
 
 TEST(Bitmap, StretchUsesColorOnColorAndTheTargetsCopyMode) {
