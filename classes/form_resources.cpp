@@ -1,6 +1,8 @@
 #include "classes/form_resources.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -20,26 +22,20 @@ struct SharedLoading {
 
 thread_local SharedLoading tlsShared;
 
-// A walk calling FinishLoading over a shared list. A component destroyed during the walk
-// leaves the list; the walk's next index follows the removal so that no entry is skipped.
+// A walk calling FinishLoading over a loaded list, up to `end`. A component destroyed
+// during the walk leaves the list; the walk's bounds follow the removal so that no
+// other entry is skipped or called twice.
 struct FinishingWalk {
   std::vector<TComponent*>* list;
   size_t next;
+  size_t end;
   FinishingWalk* outer;
 };
 
 thread_local FinishingWalk* tlsWalks = nullptr;
 
-void FinishSharedList(std::vector<TComponent*>& list) {
-  FinishingWalk walk{&list, 0, tlsWalks};
-  tlsWalks = &walk;
-  struct Pop {
-    FinishingWalk& walk;
-    ~Pop() { tlsWalks = walk.outer; }
-  } pop{walk};
-  // FinishLoading may load further definitions that join this list, or destroy entries.
-  while (walk.next < list.size()) list[walk.next++]->FinishLoading();
-}
+// Private loaded lists of the reads in progress on this thread.
+thread_local std::vector<std::vector<TComponent*>*> tlsPrivateLists;
 
 bool ReadDefinitionChain(const ClassMetadata* cls, const ClassMetadata& rootAncestor,
                          TComponent* instance) {
@@ -81,7 +77,9 @@ void ForgetSharedLoaded(TComponent* component) {
       if ((*list)[i] != component) continue;
       list->erase(list->begin() + static_cast<std::ptrdiff_t>(i));
       for (FinishingWalk* walk = tlsWalks; walk != nullptr; walk = walk->outer) {
-        if (walk->list == list && i < walk->next) --walk->next;
+        if (walk->list != list) continue;
+        if (i < walk->next) --walk->next;
+        if (i < walk->end) --walk->end;
       }
     }
   };
@@ -89,6 +87,24 @@ void ForgetSharedLoaded(TComponent* component) {
   if (shared.stack) {
     for (auto& list : *shared.stack) forget(list.get());
   }
+  for (std::vector<TComponent*>* list : tlsPrivateLists) forget(list);
+}
+
+TPrivateLoadedList::TPrivateLoadedList() { tlsPrivateLists.push_back(&items); }
+
+TPrivateLoadedList::~TPrivateLoadedList() {
+  auto& lists = tlsPrivateLists;
+  lists.erase(std::find(lists.begin(), lists.end(), &items));
+}
+
+void FinishLoadedList(std::vector<TComponent*>& list, size_t count) {
+  FinishingWalk walk{&list, 0, count, tlsWalks};
+  tlsWalks = &walk;
+  struct Pop {
+    FinishingWalk& walk;
+    ~Pop() { tlsWalks = walk.outer; }
+  } pop{walk};
+  while (walk.next < list.size() && walk.next < walk.end) list[walk.next++]->FinishLoading();
 }
 
 bool ReadDefinitionResource(std::string_view name, HMODULE module, TComponent* instance) {
@@ -110,7 +126,8 @@ bool LoadInheritedDefinition(TComponent* instance, const ClassMetadata& rootAnce
   bool result;
   try {
     result = ReadDefinitionChain(&instance->Meta(), rootAncestor, instance);
-    FinishSharedList(*SharedLoadedList());
+    // FinishLoading may load further definitions that join this list.
+    FinishLoadedList(*SharedLoadedList(), SIZE_MAX);
   } catch (...) {
     EndSharedLoading();
     throw;

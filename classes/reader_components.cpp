@@ -81,7 +81,7 @@ TComponent* TReader::LoadRoot(TComponent* root) {
   WriteLockGuard nameSpace(NameSpaceLock());
   TComponent* result = root;
   bool created = false;
-  std::vector<TComponent*> privateList;
+  TPrivateLoadedList privateList;
   try {
     int32_t childPos;
     ReadPrefix(childPos);  // the root's flags mean nothing here
@@ -112,7 +112,7 @@ TComponent* TReader::LoadRoot(TComponent* root) {
     lookupRoot_ = result;
     finder_ = std::make_unique<TClassFinder>(result->Meta(), true);
     loaded_ = SharedLoadedList();
-    if (loaded_ == nullptr) loaded_ = &privateList;
+    if (loaded_ == nullptr) loaded_ = &privateList.items;
     if (!Contains(*loaded_, result)) loaded_->push_back(result);
 
     owner_ = result;
@@ -120,10 +120,9 @@ TComponent* TReader::LoadRoot(TComponent* root) {
     result->ReadOwnState(*this);
     result->ExcludeState(stReading);
 
-    if (loaded_ == &privateList) {
+    if (loaded_ == &privateList.items) {
       // Only the components present when the calls begin are finished here.
-      const size_t count = privateList.size();
-      for (size_t i = 0; i < count; ++i) privateList[i]->FinishLoading();
+      FinishLoadedList(privateList.items, privateList.items.size());
     }
     loaded_ = nullptr;
     finder_.reset();

@@ -178,6 +178,17 @@ TEST_F(LauncherStreamTest, FinishLoadingRunsOnceEachInPostLoadOrder) {
                                                  "Label3", "Panel1"}));
 }
 
+TEST_F(LauncherStreamTest, ComponentDestroyedByAnEarlierFinishLoadingIsNotFinished) {
+  AfterFinishLoading() = [&](TControl* control) {
+    if (control == form.get()) form->Image1->Free();
+  };
+  Read(BuildLauncherStream());
+  AfterFinishLoading() = nullptr;
+  EXPECT_EQ(LoadLog(),
+            (std::vector<std::string>{"Form1", "Label4", "Label1", "Label2", "Label3", "Panel1"}));
+  EXPECT_EQ(form->OwnedCount(), 5);
+}
+
 TEST_F(LauncherStreamTest, CompiledDefinitionMatchesAndReads) {
   const std::vector<uint8_t> compiled = CompiledDefinition();
   if (compiled.empty()) GTEST_SKIP() << "this build has no compiled definition";
