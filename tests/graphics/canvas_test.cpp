@@ -108,6 +108,12 @@ TEST(Canvas, EnsureStateSetsModesFromAttributes) {
   canvas.Brush()->SetStyle(bsClear);
   canvas.EnsureState(TCanvasState::BrushSelected);
   EXPECT_EQ(GetBkMode(s.dc()), TRANSPARENT);
+  // So does a hatched one, with the complement of its colour as the background.
+  canvas.Brush()->SetColor(clRed);
+  canvas.Brush()->SetStyle(bsCross);
+  canvas.EnsureState(TCanvasState::BrushSelected);
+  EXPECT_EQ(GetBkMode(s.dc()), TRANSPARENT);
+  EXPECT_EQ(GetBkColor(s.dc()), ~static_cast<COLORREF>(clRed));
   canvas.SetHandle(nullptr);
 }
 
@@ -145,18 +151,6 @@ TEST(Canvas, EachOperationSelectsOnlyWhatItNeeds) {
             S::HasDeviceContext | S::FontSelected | S::BrushSelected);
   EXPECT_EQ(source.State(), S::HasDeviceContext | S::BrushSelected);
   source.SetHandle(nullptr);
-}
-
-TEST(Canvas, HatchedBrushLeavesTheBackgroundTransparent) {
-  Surface s;
-  TCanvas canvas;
-  canvas.SetHandle(s.dc());
-  canvas.Brush()->SetColor(clRed);
-  canvas.Brush()->SetStyle(bsCross);
-  canvas.EnsureState(TCanvasState::BrushSelected);
-  EXPECT_EQ(GetBkMode(s.dc()), TRANSPARENT);
-  EXPECT_EQ(GetBkColor(s.dc()), ~static_cast<COLORREF>(clRed));
-  canvas.SetHandle(nullptr);
 }
 
 TEST(Canvas, DestructionGivesTheDeviceContextBackClean) {
