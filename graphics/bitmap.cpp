@@ -436,11 +436,13 @@ void TBitmap::MakeDormant() {
 }
 
 TColor TBitmap::TransparentColor() {
+  // 0x02000000 asks the platform for the nearest palette colour.
+  constexpr TColor kPaletteRelative = 0x02000000;
   if (transparentColor_ == clDefault) {
-    if (Monochrome()) return clWhite;
-    return static_cast<TColor>(Canvas()->PixelAt(0, ImageHeight() - 1));
+    if (Monochrome()) return kPaletteRelative | 0xFFFFFF;
+    return static_cast<TColor>(Canvas()->PixelAt(0, ImageHeight() - 1)) | kPaletteRelative;
   }
-  return transparentColor_;
+  return static_cast<TColor>(ResolveColor(transparentColor_)) | kPaletteRelative;
 }
 
 void TBitmap::SetTransparentColor(TColor color) {

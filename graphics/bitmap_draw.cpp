@@ -88,12 +88,8 @@ void TBitmap::BuildMask() {
   const int width = ImageWidth();
   const int height = ImageHeight();
   if (width == 0 || height == 0) return;
-  COLORREF color;
   const bool none = transparentColor_ == clNone;
-  if (transparentColor_ == clDefault)
-    color = Monochrome() ? 0x02FFFFFF : (TransparentColor() | 0x02000000);
-  else
-    color = none ? 0 : (ResolveColor(transparentColor_) | 0x02000000);
+  const COLORREF color = none ? 0 : static_cast<COLORREF>(TransparentColor());
   HBITMAP mask = CheckHandle(CreateBitmap(width, height, 1, 1, nullptr));
   HDC maskDC = CreateCompatibleDC(nullptr);
   HGDIOBJ oldMask = SelectObject(maskDC, mask);

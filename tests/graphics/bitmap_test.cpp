@@ -248,6 +248,19 @@ TEST(Bitmap, TransparentDrawingKeepsTheTargetWhereTheColorMatches) {
   b->DrawInto(&target.canvas, {0, 0, 2, 1});
   EXPECT_EQ(target.Pixel(0, 0), 0xFFFFFFu);
   EXPECT_EQ(target.Pixel(1, 0), 0xFF0000u);
+
+  // The colour the mask is made from: palette-relative, the bottom-left pixel by default.
+  EXPECT_EQ(b->TransparentColor(), 0x02000000);
+  b->SetTransparentColor(clRed);
+  EXPECT_EQ(b->TransparentColor(), 0x020000FF);
+  b->SetTransparentColor(clDefault);
+  row = static_cast<uint8_t*>(b->ScanLineAddress(0));
+  row[1] = 0x80;  // (0, 0) is the bottom-left pixel of a one-row bitmap
+  EXPECT_EQ(b->TransparentColor(), 0x02008000);
+  TBitmap mono;
+  mono.SetPixelLayout(px1Bit);
+  mono.SetImageSize(4, 4);
+  EXPECT_EQ(mono.TransparentColor(), 0x02FFFFFF);
 }
 
 TEST(Bitmap, DormantBitmapComesBackOnFirstDraw) {
