@@ -261,7 +261,9 @@ TVariant TReader::ReadVariant() {
       ReadValue();
       return TVariantNull{};
     case svInt8:
+      return static_cast<int8_t>(ReadInteger());
     case svInt16:
+      return static_cast<int16_t>(ReadInteger());
     case svInt32:
       return ReadInteger();
     case svExtended:

@@ -20,5 +20,7 @@ struct TVariantDate {
 };
 
 // std::monostate is "unassigned"; TVariantNull is the null value.
-using TVariant = std::variant<std::monostate, TVariantNull, int32_t, int64_t, double,
-                              TVariantCurrency, TVariantDate, bool, std::string, std::u16string>;
+// Integers keep the width they were stored with (1, 2, 4 or 8 bytes).
+using TVariant =
+    std::variant<std::monostate, TVariantNull, int8_t, int16_t, int32_t, int64_t, double,
+                 TVariantCurrency, TVariantDate, bool, std::string, std::u16string>;

@@ -296,8 +296,13 @@ TEST_F(PropertyKindsTest, StringKinds) {
 }
 
 TEST_F(PropertyKindsTest, VariantsCollectionsAndEvents) {
+  // An integer variant keeps the width it was stored with.
+  EXPECT_EQ(ReadOne("Variant", [](StreamWriter& w) { w.WriteInteger(-5); }), "");
+  EXPECT_EQ(kinds->variant, TVariant(int8_t{-5}));
   EXPECT_EQ(ReadOne("Variant", [](StreamWriter& w) { w.WriteInteger(1000); }), "");
-  EXPECT_EQ(kinds->variant, TVariant(int32_t{1000}));
+  EXPECT_EQ(kinds->variant, TVariant(int16_t{1000}));
+  EXPECT_EQ(ReadOne("Variant", [](StreamWriter& w) { w.WriteInt32(7); }), "");
+  EXPECT_EQ(kinds->variant, TVariant(int32_t{7}));
   EXPECT_EQ(ReadOne("Variant", [](StreamWriter& w) { w.WriteWideString(u"v"); }), "");
   EXPECT_EQ(kinds->variant, TVariant(std::u16string(u"v")));
   EXPECT_EQ(ReadOne("Variant", [](StreamWriter& w) { w.WriteNull(); }), "");
