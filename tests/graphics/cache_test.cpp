@@ -93,6 +93,7 @@ TEST(FontCache, SameAttributesShareRecordAndHandle) {
     f->SetStyle(StyleBit(fsBold));
     f->SetCharset(DEFAULT_CHARSET);
   }
+  a->SetColor(clLime);  // the colour is the font's own, not the shared record's
   ASSERT_EQ(a->Resource(), b->Resource());
   EXPECT_EQ(a->Resource()->refCount, 2);
   HFONT h = a->Handle();
