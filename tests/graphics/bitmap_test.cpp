@@ -137,6 +137,11 @@ TEST(Bitmap, FormatsAndEmptiness) {
   EXPECT_EQ(b.PixelLayout(), px16Bit);
   b.SetPixelLayout(px15Bit);
   EXPECT_EQ(b.PixelLayout(), px15Bit);
+  for (TPixelLayout layout : {px32Bit, px1Bit, px4Bit, px24Bit}) {
+    b.SetPixelLayout(layout);
+    EXPECT_EQ(b.PixelLayout(), layout);
+    EXPECT_EQ(b.ImageWidth(), 5);
+  }
   b.SetPixelLayout(pxDevice);
   EXPECT_EQ(b.HandleKind(), hkDDB);
   EXPECT_EQ(MessageOf<EInvalidGraphic>([&] { b.SetPixelLayout(pxCustom); }),
