@@ -260,6 +260,8 @@ TEST(PropertyAccess, StringsAreCutOrConvertedByKind) {
   EXPECT_EQ(s.wideText, u"Panel");
   StoreWideString(s, Prop(s, "LongText"), u"Label");
   EXPECT_EQ(s.longText, "Label");
+  StoreWideString(s, Prop(s, "ShortText"), std::u16string(30, u'y'));  // cut on the way
+  EXPECT_EQ(s.shortText, std::string(20, 'y'));
   StoreString(s, Prop(s, "Tag"), "5");  // not a string kind: nothing happens
   EXPECT_EQ(s.tag, 0);
 }
