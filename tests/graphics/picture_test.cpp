@@ -228,3 +228,39 @@ TEST_F(PictureTest, WrittenOnlyWhenDifferentFromTheAncestor) {
 }
 
 }  // namespace
+
+TEST_F(PictureTest, GraphicStoredDirectlyKeepsItsOwnDataBlock) {
+  TBitmap empty;
+  BlobFiler filer;
+  empty.DeclareExtraProperties(filer);
+  EXPECT_EQ(filer.names, std::vector<std::string>{"Data"});
+  EXPECT_FALSE(filer.hasData);
+
+  TBitmap a;
+  a.SetPixelLayout(px24Bit);
+  a.SetImageSize(3, 2);
+  a.Canvas()->SetPixelAt(1, 1, clRed);
+  a.DeclareExtraProperties(filer);
+  EXPECT_TRUE(filer.hasData);
+  TMemoryStream stream;
+  filer.write(stream);
+  stream.SetPosition(0);
+  TBitmap b;
+  b.DeclareExtraProperties(filer);
+  filer.read(stream);
+  EXPECT_EQ(b.ImageWidth(), 3);
+  EXPECT_EQ(b.Canvas()->PixelAt(1, 1), static_cast<COLORREF>(clRed));
+
+  // Against an ancestor: written only when the image differs; any other kind of
+  // ancestor always gets it.
+  filer.SetAncestor(&b);
+  a.DeclareExtraProperties(filer);
+  EXPECT_FALSE(filer.hasData);
+  b.Canvas()->SetPixelAt(0, 0, clBlue);
+  a.DeclareExtraProperties(filer);
+  EXPECT_TRUE(filer.hasData);
+  TPicture picture;
+  filer.SetAncestor(&picture);
+  empty.DeclareExtraProperties(filer);
+  EXPECT_TRUE(filer.hasData);
+}
