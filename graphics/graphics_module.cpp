@@ -5,6 +5,7 @@
 #include "classes/ident_maps.h"
 #include "graphics/bitmap.h"
 #include "graphics/canvas.h"
+#include "graphics/file_formats.h"
 #include "graphics/font.h"
 #include "graphics/pattern_manager.h"
 #include "graphics/resource_manager.h"
@@ -79,6 +80,7 @@ void GraphicsModuleStartup() {
 void GraphicsModuleShutdown() {
   if (!started) return;
   started = false;
+  FreeGraphicFormats();
   // The pattern bitmaps own canvases, so they go before the canvas list.
   delete PatternManager;
   PatternManager = nullptr;
