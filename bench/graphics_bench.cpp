@@ -24,10 +24,14 @@
 #include "graphics/picture.h"
 #include "platform/win32.h"
 #include "runtime/exception.h"
+#include "tests/graphics/jpeg_samples.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using samples::BuildFolder;
+using samples::Bytes;
+using samples::DataFiler;
+using samples::PictureDataBlock;
 
 double Now() {
   LARGE_INTEGER f, c;
@@ -48,50 +52,6 @@ double Median(int n, const std::function<void()>& setup, const std::function<voi
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
 }
-
-Bytes ReadAll(const std::string& path) {
-  Bytes data;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    uint8_t block[65536];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof block, f)) > 0)
-      data.insert(data.end(), block, block + got);
-    std::fclose(f);
-  }
-  return data;
-}
-
-std::string BuildFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string p(path);
-  for (int up = 0; up < 2; ++up) p.resize(p.find_last_of("\\/"));
-  return p;
-}
-
-Bytes PictureDataBlock(const Bytes& form) {
-  const std::string key = std::string("\x0CPicture.Data") + '\x0A';
-  auto it = std::search(form.begin(), form.end(), key.begin(), key.end());
-  if (it == form.end()) return {};
-  const size_t at = static_cast<size_t>(it - form.begin()) + key.size();
-  uint32_t length = 0;
-  std::memcpy(&length, &form[at], 4);
-  return Bytes(form.begin() + at + 4, form.begin() + at + 4 + length);
-}
-
-class DataFiler : public TFiler {
- public:
-  DataFiler() : TFiler(dummy_, 4096) {}
-  void DefineValue(std::string_view, const TReaderProc&, const TWriterProc&, bool) override {}
-  void DefineBlob(std::string_view, const TStreamProc& readProc, const TStreamProc&,
-                  bool) override {
-    read = readProc;
-  }
-  TStreamProc read;
-
- private:
-  TMemoryStream dummy_;
-};
 
 std::unique_ptr<TPicture> ReadPicture(const Bytes& block) {
   auto picture = std::make_unique<TPicture>();
@@ -141,40 +101,10 @@ void LibraryDecode(const Bytes& file) {
   JpegDestroy(*context);
 }
 
-// A JPEG of `width` x `height` with a colour gradient, optionally progressive.
-Bytes EncodeJpeg(int width, int height, bool progressive) {
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &out, &size);
-  cinfo.image_width = width;
-  cinfo.image_height = height;
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  if (progressive) jpeg_simple_progression(&cinfo);
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(static_cast<size_t>(width) * 3);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < width * 3; ++x)
-      row[x] = static_cast<JSAMPLE>(x * 7 + cinfo.next_scanline * 3);
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&cinfo, &p, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  Bytes result(out, out + size);
-  jpeg_destroy_compress(&cinfo);
-  std::free(out);
-  return result;
-}
-
 // The artwork-sized progressive file with its second scan (the first one of
 // coefficients beyond DC) repeated `times` times: decoding must give up early.
 Bytes EndlessScans(int times) {
-  const Bytes file = EncodeJpeg(1152, 846, true);
+  const Bytes file = samples::EncodeJpeg(1152, 846, 3, true);
   std::vector<size_t> scans;
   for (size_t i = 2; i + 1 < file.size(); ++i)
     if (file[i] == 0xFF && file[i + 1] == 0xDA) scans.push_back(i);
@@ -199,7 +129,7 @@ int main(int argc, char** argv) {
   const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
   GraphicsModuleStartup();
   JpegModuleStartup();
-  const Bytes form = ReadAll(BuildFolder() + "\\resources\\TFORM1.bin");
+  const Bytes form = samples::ReadFile(BuildFolder() + "\\resources\\TFORM1.bin");
   const Bytes block = PictureDataBlock(form);
   if (block.size() < 16) {
     std::printf("no launcher window definition under %s\\resources\n", BuildFolder().c_str());
@@ -260,7 +190,7 @@ int main(int argc, char** argv) {
   const std::string out = std::string(temp) + "graphics_bench.bmp";
   const std::string tiny = std::string(temp) + "graphics_bench_tiny.jpg";
   WriteAll(in, file);
-  WriteAll(tiny, EncodeJpeg(8, 8, false));
+  WriteAll(tiny, samples::EncodeJpeg(8, 8, 3, false));
   const std::string base = "\"" + djpeg + "\" -bmp -outfile \"" + out + "\" ";
   // Interleaved, so both see the same state of the machine.
   std::vector<double> wholes, starts;

@@ -44,7 +44,7 @@ configure_and_build() {
 }
 
 native() {
-  configure_and_build "$root/$build" -DCMAKE_BUILD_TYPE=Release
+  configure_and_build "$root/$build" -DCMAKE_BUILD_TYPE=Release -DLAUNCHER_BENCH=ON
   local built=$?
   ctest --test-dir "$root/$build" --output-on-failure --timeout 300 -j"$jobs" && [ "$built" -eq 0 ]
 }
@@ -109,7 +109,7 @@ windows() {
   fi
   ninja -C "$root/$build" -j"$jobs" host_tools || return 1
   "$root/scripts/build-libjpeg-win32.sh" || return 1
-  configure_and_build "$root/$build-win" -DCMAKE_BUILD_TYPE=Release \
+  configure_and_build "$root/$build-win" -DCMAKE_BUILD_TYPE=Release -DLAUNCHER_BENCH=ON \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DLIBJPEG_WIN32_ROOT="$root/.cache/libjpeg-win32" \
     -DLAUNCHER_HOST_TOOLS="$root/$build/tools"

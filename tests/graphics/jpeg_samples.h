@@ -1,9 +1,11 @@
 #pragma once
 // JPEG files made at run time for the graphics tests, and the launcher's own
 // artwork and window definition found beside the test program's build.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,6 +13,8 @@
 // The library needs size_t and FILE first.
 #include <jpeglib.h>
 
+#include "classes/filer.h"
+#include "classes/streams.h"
 #include "platform/win32.h"
 
 namespace samples {
@@ -90,5 +94,35 @@ inline std::string BuildFolder() {
 
 inline Bytes Artwork() { return ReadFile(BuildFolder() + "\\resources\\artwork.jpg"); }
 inline Bytes LauncherFormStream() { return ReadFile(BuildFolder() + "\\resources\\TFORM1.bin"); }
+
+// Picture.Data of a compiled window definition: the bytes after the path, tag and
+// 4-byte length, or nothing when the block is missing or runs past the end.
+inline Bytes PictureDataBlock(const Bytes& form) {
+  const std::string key = std::string("\x0CPicture.Data") + '\x0A';
+  auto it = std::search(form.begin(), form.end(), key.begin(), key.end());
+  if (it == form.end()) return {};
+  const size_t at = static_cast<size_t>(it - form.begin()) + key.size();
+  if (at + 4 > form.size()) return {};
+  uint32_t length = 0;
+  std::memcpy(&length, &form[at], 4);
+  if (length > form.size() - at - 4) return {};
+  return Bytes(form.begin() + at + 4, form.begin() + at + 4 + length);
+}
+
+// Keeps the reader a picture declares for its "Data", so a block can be handed to
+// it as the form reader does.
+class DataFiler : public TFiler {
+ public:
+  DataFiler() : TFiler(dummy_, 4096) {}
+  void DefineValue(std::string_view, const TReaderProc&, const TWriterProc&, bool) override {}
+  void DefineBlob(std::string_view, const TStreamProc& readProc, const TStreamProc&,
+                  bool) override {
+    read = readProc;
+  }
+  TStreamProc read;
+
+ private:
+  TMemoryStream dummy_;
+};
 
 }  // namespace samples

@@ -18,6 +18,8 @@
 namespace {
 
 using samples::Bytes;
+using samples::DataFiler;
+using samples::PictureDataBlock;
 using ImagePtr = std::unique_ptr<TJPEGImage, FreeDeleter>;
 
 constexpr int kArtworkSize = 305872;
@@ -86,33 +88,6 @@ std::string JpegErrorOf(const std::function<void()>& action) {
 }
 
 std::string ErrorText(int code) { return "JPEG error #" + std::to_string(code); }
-
-// Picture.Data of the launcher's compiled window definition, handed to a picture
-// as the form reader does.
-class DataFiler : public TFiler {
- public:
-  DataFiler() : TFiler(dummy_, 4096) {}
-  void DefineValue(std::string_view, const TReaderProc&, const TWriterProc&, bool) override {}
-  void DefineBlob(std::string_view, const TStreamProc& readProc, const TStreamProc&,
-                  bool) override {
-    read = readProc;
-  }
-  TStreamProc read;
-
- private:
-  TMemoryStream dummy_;
-};
-
-Bytes PictureDataBlock(const Bytes& form) {
-  const std::string key = std::string("\x0CPicture.Data") + '\x0A';
-  auto it = std::search(form.begin(), form.end(), key.begin(), key.end());
-  if (it == form.end()) return {};
-  const size_t at = static_cast<size_t>(it - form.begin()) + key.size();
-  uint32_t length = 0;
-  std::memcpy(&length, &form[at], 4);
-  if (at + 4 + length > form.size()) return {};
-  return Bytes(form.begin() + at + 4, form.begin() + at + 4 + length);
-}
 
 // djpeg's BMP of `file`: rows bottom-up, BGR, padded to 4 bytes.
 Bytes ReferenceDecode(const Bytes& file) {
