@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,21 +74,27 @@ ATOM FindLocked(LPCSTR name) {
   return 0;
 }
 
+// Integer names ("#123") and invalid names are answered without the table.
+std::optional<ATOM> AnswerWithoutTable(LPCSTR name) {
+  ATOM integer = 0;
+  switch (ParseName(name, &integer)) {
+    case NameKind::kInteger:
+      return integer;
+    case NameKind::kInvalid:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return ATOM(0);
+    case NameKind::kString:
+      break;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 extern "C" {
 
 ATOM WINAPI GlobalAddAtomA(LPCSTR lpString) {
-  ATOM integer = 0;
-  switch (ParseName(lpString, &integer)) {
-    case NameKind::kInteger:
-      return integer;
-    case NameKind::kInvalid:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return 0;
-    case NameKind::kString:
-      break;
-  }
+  if (std::optional<ATOM> answer = AnswerWithoutTable(lpString)) return *answer;
   std::lock_guard<std::mutex> guard(TableLock());
   if (ATOM existing = FindLocked(lpString)) {
     ++SlotOf(existing)->references;
@@ -109,16 +116,7 @@ ATOM WINAPI GlobalAddAtomA(LPCSTR lpString) {
 }
 
 ATOM WINAPI GlobalFindAtomA(LPCSTR lpString) {
-  ATOM integer = 0;
-  switch (ParseName(lpString, &integer)) {
-    case NameKind::kInteger:
-      return integer;
-    case NameKind::kInvalid:
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return 0;
-    case NameKind::kString:
-      break;
-  }
+  if (std::optional<ATOM> answer = AnswerWithoutTable(lpString)) return *answer;
   std::lock_guard<std::mutex> guard(TableLock());
   ATOM atom = FindLocked(lpString);
   if (!atom) SetLastError(ERROR_FILE_NOT_FOUND);
