@@ -1,6 +1,7 @@
 # make test: installs what is missing, then builds and runs every test (scripts/test.sh).
 # make run:  builds and starts the launcher natively.
-.PHONY: test setup run fuzz debug
+# make format: rewrites every tracked C++ file with the repository's .clang-format.
+.PHONY: test setup run fuzz debug format
 
 test: setup
 	scripts/test.sh
@@ -10,6 +11,9 @@ setup:
 
 fuzz:
 	scripts/fuzz.sh
+
+format:
+	git ls-files -z -- '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' '*.inc' | xargs -0 clang-format -i
 
 # A plain debug tree for working on the code.
 debug:

@@ -30,17 +30,17 @@ enum TValueType : uint8_t {
   svIdent = 7,     // 1-byte length + identifier bytes
   svFalse = 8,
   svTrue = 9,
-  svBinary = 10,  // 4-byte length + bytes
-  svSet = 11,     // short-string names ended by an empty one
+  svBinary = 10,   // 4-byte length + bytes
+  svSet = 11,      // short-string names ended by an empty one
   svLString = 12,  // 4-byte length + ANSI bytes
   svNil = 13,
   svCollection = 14,
-  svSingle = 15,       // 4-byte float
-  svCurrency = 16,     // 64-bit integer, value * 10000
-  svDate = 17,         // 64-bit float
-  svWString = 18,      // 4-byte count of UTF-16 units + 2 * count bytes
+  svSingle = 15,    // 4-byte float
+  svCurrency = 16,  // 64-bit integer, value * 10000
+  svDate = 17,      // 64-bit float
+  svWString = 18,   // 4-byte count of UTF-16 units + 2 * count bytes
   svInt64 = 19,
-  svUTF8String = 20,   // 4-byte byte length + UTF-8 bytes
+  svUTF8String = 20,  // 4-byte byte length + UTF-8 bytes
   svDouble = 21,
 };
 

@@ -30,11 +30,11 @@ class Exception : public std::exception {
 };
 
 // Declares an exception class `Name` deriving from `Base` with both constructors.
-#define LAUNCHER_DECLARE_EXCEPTION(Name, Base)                                     \
-  class Name : public Base {                                                       \
-   public:                                                                         \
-    using Base::Base;                                                              \
-    const char* ClassName() const override { return #Name; }                      \
+#define LAUNCHER_DECLARE_EXCEPTION(Name, Base)               \
+  class Name : public Base {                                 \
+   public:                                                   \
+    using Base::Base;                                        \
+    const char* ClassName() const override { return #Name; } \
   }
 
 LAUNCHER_DECLARE_EXCEPTION(EAbort, Exception);

@@ -32,7 +32,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libfreetype-dev libfontconfig-dev libpixman-1-dev libx11-dev \
   fonts-wine fontconfig \
   xvfb xdotool x11-apps imagemagick \
-  clang libclang-rt-14-dev llvm \
+  clang libclang-rt-14-dev llvm clang-format clang-tidy \
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev \
   nasm dpkg-dev devscripts fakeroot file \
   wine wine32:i386 >/dev/null

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: natively, natively with sanitizers, cross-compiled under
-# Wine, and the fuzzers. Prints one summary line per stage; exits non-zero if any failed.
-#   scripts/test.sh [native|sanitizers|windows|fuzz]...   (default: all four)
+# Wine, and the fuzzers; then checks format and lint over the native tree. Prints one
+# summary line per stage; exits non-zero if any failed.
+#   scripts/test.sh [native|sanitizers|windows|fuzz|lint]...   (default: all five)
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -131,9 +132,14 @@ fuzzers() {
   LAUNCHER_FUZZ_BUILD="$root/$build-fuzz" "$root/scripts/fuzz.sh"
 }
 
-# Stages to run: all by default, or those named (native sanitizers windows fuzz).
+# clang-format and clang-tidy over the native tree's compile database.
+lint() {
+  LAUNCHER_BUILD="$build" "$root/scripts/lint.sh"
+}
+
+# Stages to run: all by default, or those named (native sanitizers windows fuzz lint).
 stages=("$@")
-[ ${#stages[@]} -gt 0 ] || stages=(native sanitizers windows fuzz)
+[ ${#stages[@]} -gt 0 ] || stages=(native sanitizers windows fuzz lint)
 start=$(date +%s)
 for stage in "${stages[@]}"; do
   case "$stage" in
@@ -141,8 +147,9 @@ for stage in "${stages[@]}"; do
     sanitizers) run_stage sanitizers sanitized ;;
     windows) run_stage windows windows ;;
     fuzz) run_stage fuzz fuzzers ;;
+    lint) run_stage lint lint ;;
     *)
-      echo "unknown stage: $stage (native, sanitizers, windows, fuzz)" >&2
+      echo "unknown stage: $stage (native, sanitizers, windows, fuzz, lint)" >&2
       exit 2
       ;;
   esac

@@ -61,7 +61,7 @@ std::string RoundTrip(const std::string& binary, std::string* textOut = nullptr)
   std::map<std::string, std::string> sideFiles;
   PrintOptions options;
   options.storeFile = [&](const std::string& data, const std::string& extension) {
-    const std::string name = "side" + std::to_string(sideFiles.size()) + extension;
+    std::string name = "side" + std::to_string(sideFiles.size()) + extension;
     sideFiles[name] = data;
     return name;
   };

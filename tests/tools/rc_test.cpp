@@ -39,7 +39,7 @@ class RcTest : public ::testing::Test {
     std::ofstream(p, std::ios::binary) << content;
     return p.string();
   }
-  rc::Script Compile(const std::string& script, rc::Options options = {}) {
+  rc::Script Compile(const std::string& script, const rc::Options& options = {}) {
     return rc::Compile(Write("main.rc", script), options);
   }
   static const Resource* Find(const rc::Script& s, const ResId& type, const ResId& name) {
