@@ -1,8 +1,8 @@
 #include "classes/component.h"
 
 #include "classes/filer.h"
-#include "classes/form_resources.h"
 #include "classes/list.h"
+#include "classes/loaded_list.h"
 #include "classes/metadata_builder.h"
 #include "classes/reader.h"
 #include "classes/standard_types.h"

@@ -4,7 +4,7 @@
 
 #include "classes/class_registry.h"
 #include "classes/component.h"
-#include "classes/form_resources.h"
+#include "classes/loaded_list.h"
 #include "classes/metadata.h"
 #include "classes/reader.h"
 #include "classes/reader_fixups.h"

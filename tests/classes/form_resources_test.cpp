@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "classes/loaded_list.h"
 #include "classes/reader.h"
 #include "runtime/exception.h"
 #include "tests/classes/reader_test_stream.h"
