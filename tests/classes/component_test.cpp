@@ -13,6 +13,7 @@
 #include "classes/stream_writer.h"
 #include "classes/streams.h"
 #include "runtime/exception.h"
+#include "tests/support/exception_message.h"
 
 namespace {
 
@@ -20,16 +21,6 @@ static_assert(stLoading == 0x0001 && stReading == 0x0002 && stDestroying == 0x00
               stDesigning == 0x0010 && stUpdating == 0x0040 && stFreeNotification == 0x0100 &&
               stInline == 0x0200);
 static_assert(syInheritable == 0x01 && sySubComponent == 0x04 && noInsert == 0 && noRemove == 1);
-
-template <class E, class F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<no exception>";
-}
 
 std::vector<std::string> eventLog;
 

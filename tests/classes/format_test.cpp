@@ -10,6 +10,7 @@
 #include "runtime/text.h"
 #include "tests/classes/reader_test_util.h"
 #include "tests/classes/standins.h"
+#include "tests/support/exception_message.h"
 
 namespace standins {
 namespace {
@@ -26,15 +27,6 @@ std::vector<uint8_t> Written(const std::function<void(StreamWriter&)>& write) {
   StreamWriter w;
   write(w);
   return w.TakeBytes();
-}
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return e.Message();
-  }
-  return "";
 }
 
 TEST(ReaderPrimitives, IntegersAreSignExtendedFromEachWidth) {

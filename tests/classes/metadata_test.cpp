@@ -9,18 +9,9 @@
 #include "classes/metadata_builder.h"
 #include "classes/standard_types.h"
 #include "runtime/exception.h"
+#include "tests/support/exception_message.h"
 
 namespace {
-
-template <class E, class F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<no exception>";
-}
 
 constexpr std::string_view kAlignNames[] = {"alNone",  "alTop",    "alBottom", "alLeft",
                                             "alRight", "alClient", "alCustom"};

@@ -6,18 +6,9 @@
 #include "classes/component.h"
 #include "classes/metadata_builder.h"
 #include "runtime/exception.h"
+#include "tests/support/exception_message.h"
 
 namespace {
-
-template <class E, class F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<no exception>";
-}
 
 // A small hierarchy: TPersistent > TRegComponent > TRegControl > TRegButton,
 // TRegComponent > TRegMenu > TRegMenuItem, and an unrelated class named like TRegButton.

@@ -10,6 +10,7 @@
 
 #include "classes/streams.h"
 #include "runtime/exception.h"
+#include "tests/support/exception_message.h"
 
 namespace {
 
@@ -82,16 +83,6 @@ void Paint(TBitmap& b) {
 uint32_t Rgb24At(TBitmap& b, int x, int y) {
   const auto* row = static_cast<const uint8_t*>(b.ScanLineAddress(y));
   return row[3 * x + 2] << 16 | row[3 * x + 1] << 8 | row[3 * x];
-}
-
-template <class E>
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return "<nothing raised>";
 }
 
 TEST(Bitmap, NewTwentyFourBitBitmapIsAWhiteBottomUpSection) {
@@ -338,7 +329,7 @@ TEST(Bitmap, OutOfResourcesCarriesTheSystemText) {
   SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   const std::string text = MessageOf<EOutOfResources>([] { RaiseOutOfResources(); });
   EXPECT_NE(text, "Out of system resources");
-  EXPECT_NE(text, "<nothing raised>");
+  EXPECT_NE(text, "");
   EXPECT_EQ(text.find('\n'), std::string::npos);
 }
 

@@ -9,6 +9,7 @@
 
 #include "graphics/graphic.h"
 #include "runtime/exception.h"
+#include "tests/support/exception_message.h"
 
 namespace {
 
@@ -178,12 +179,10 @@ TEST(Canvas, DrawingWithoutADeviceContextFails) {
   TCanvas canvas;
   EventLog log;
   log.Watch(canvas);
-  try {
-    canvas.FillRectangle({0, 0, 1, 1});
-    FAIL() << "no exception";
-  } catch (const EInvalidOperation& e) {
-    EXPECT_EQ(e.Message(), "Canvas does not allow drawing");
-  }
+  EXPECT_EQ(MessageOf<EInvalidOperation>([&] {
+              canvas.FillRectangle({0, 0, 1, 1});
+            }),
+            "Canvas does not allow drawing");
   EXPECT_EQ(canvas.State(), TCanvasState::None);
   EXPECT_EQ(log.events, "<");
   EXPECT_THROW(canvas.Handle(), EInvalidOperation);

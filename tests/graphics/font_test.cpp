@@ -7,6 +7,7 @@
 #include "classes/metadata.h"
 #include "graphics/pen.h"
 #include "runtime/exception.h"
+#include "tests/support/exception_message.h"
 
 namespace {
 
@@ -201,12 +202,7 @@ TEST(Font, AssignCarriesPointSizeAcrossResolutions) {
 TEST(Font, AssignFromAnotherKindFails) {
   TFont f;
   TPen p;
-  try {
-    f.Assign(&p);
-    FAIL() << "no exception";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Cannot assign a TPen to a TFont");
-  }
+  EXPECT_EQ(MessageOf([&] { f.Assign(&p); }), "Cannot assign a TPen to a TFont");
 }
 
 }  // namespace
