@@ -168,7 +168,8 @@ class TReader : public TFiler {
   TComponent* parent_ = nullptr;
   std::unique_ptr<TClassFinder> finder_;
   std::vector<TComponent*>* loaded_ = nullptr;
-  std::vector<TPropFixup*>* fixups_ = nullptr;
+  // The records of the read in progress (owned by the outermost ReadComponentData).
+  std::vector<std::unique_ptr<TPropFixup>>* fixups_ = nullptr;
   std::string propName_;
   // True while propName_ still waits for a declared value to consume it.
   bool propPending_ = false;

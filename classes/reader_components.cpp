@@ -161,9 +161,9 @@ void TReader::ResolveGlobalReferencesRetrying() {
 
 void TReader::ReadComponentData(TComponent* instance) {
   TReaderNesting nest(*this);
-  std::unique_ptr<std::vector<TPropFixup*>> ownFixups;
+  std::unique_ptr<TFixupList> ownFixups;
   if (fixups_ == nullptr) {
-    ownFixups = std::make_unique<std::vector<TPropFixup*>>();
+    ownFixups = std::make_unique<TFixupList>();
     fixups_ = ownFixups.get();
   }
   try {
@@ -186,10 +186,8 @@ void TReader::ReadComponentData(TComponent* instance) {
     parent_ = savedParent;
     owner_ = savedOwner;
   } catch (...) {
-    if (ownFixups) {
-      for (TPropFixup* fixup : *ownFixups) delete fixup;
-      fixups_ = nullptr;
-    }
+    // The records read so far go with ownFixups.
+    if (ownFixups) fixups_ = nullptr;
     throw;
   }
   if (ownFixups) {

@@ -99,20 +99,9 @@ TComponent* FindNestedComponent(TComponent* root, std::string_view name) {
   return current;
 }
 
-void ResolveLocalReferences(TReader& reader, std::vector<TPropFixup*>& fixups) {
-  // Records still in the list when a step fails are freed here.
-  struct FreeRemaining {
-    std::vector<TPropFixup*>& list;
-    size_t next = 0;
-    ~FreeRemaining() {
-      for (size_t i = next; i < list.size(); ++i) delete list[i];
-      list.clear();
-    }
-  } remaining{fixups};
-
-  for (; remaining.next < fixups.size(); ++remaining.next) {
-    std::unique_ptr<TPropFixup> fixup(fixups[remaining.next]);
-    fixups[remaining.next] = nullptr;
+void ResolveLocalReferences(TReader& reader, TFixupList& fixups) {
+  for (size_t i = 0; i < fixups.size(); ++i) {
+    std::unique_ptr<TPropFixup> fixup = std::move(fixups[i]);
 
     reader.ReferenceName(fixup->name);
     TComponent* found = FindNestedComponent(fixup->root, fixup->name);
@@ -139,6 +128,7 @@ void ResolveLocalReferences(TReader& reader, std::vector<TPropFixup*>& fixups) {
       pending.UpdateCount();
     }
   }
+  fixups.clear();
 }
 
 void ResolveGlobalReferences() {

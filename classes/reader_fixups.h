@@ -2,6 +2,7 @@
 // References by name: the pending-fixup records the reader creates for class- and
 // interface-typed properties, the process-wide list of cross-root references, and
 // the global component finders that resolve a root by its name.
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,9 +34,13 @@ TComponent* LookupGlobalComponent(std::string_view name);
 // it is. None when a segment is not found or the name is empty.
 TComponent* FindNestedComponent(TComponent* root, std::string_view name);
 
-// Resolves the records of one read in order and frees them (also on failure);
-// records naming another root move to the pending global list.
-void ResolveLocalReferences(TReader& reader, std::vector<TPropFixup*>& fixups);
+// The records one read collects, in reading order.
+using TFixupList = std::vector<std::unique_ptr<TPropFixup>>;
+
+// Resolves the records of one read in order, taking each out of the list; records
+// naming another root move to the pending global list. Those not reached when a step
+// fails stay in the list, which frees them.
+void ResolveLocalReferences(TReader& reader, TFixupList& fixups);
 // Resolves pending cross-root references whose root is now known and not reading.
 void ResolveGlobalReferences();
 

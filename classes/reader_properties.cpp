@@ -105,10 +105,11 @@ void TReader::AddFixup(TPersistent* instance, const PropertyRecord& prop, bool i
   fixup->root = root_;
   fixup->isInterface = isInterface;
   if (fixups_ != nullptr) {
-    fixups_->push_back(fixup.release());
+    fixups_->push_back(std::move(fixup));
   } else {
     // Read outside a component's data: nothing else will come, resolve at once.
-    std::vector<TPropFixup*> single{fixup.release()};
+    TFixupList single;
+    single.push_back(std::move(fixup));
     ResolveLocalReferences(*this, single);
   }
 }

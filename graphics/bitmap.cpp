@@ -2,8 +2,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "classes/metadata_builder.h"
+#include "platform/gdi_handles.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
 
@@ -91,13 +94,13 @@ void TBitmap::ReleaseCanvasContext() {
 }
 
 void TBitmap::ReplaceImage(HBITMAP handle, HPALETTE palette, const DIBSECTION& dib, bool os2Format,
-                           TMemoryStream* saveStream) {
+                           std::unique_ptr<TMemoryStream> saveStream) {
   auto* image = new TBitmapImage;
   image->handle = handle;
   image->palette = palette;
   image->dib = dib;
   image->os2Format = os2Format;
-  image->saveStream = saveStream;
+  image->saveStream = std::move(saveStream);
   if (image->dib.dsBm.bmBits) image->dibHandle = handle;
   {
     CriticalSectionGuard guard(BitmapImageLock());
@@ -112,7 +115,7 @@ void TBitmap::EnsureHandle() {
   if (!image_->handle && !image_->dibHandle && image_->saveStream) {
     // The saved stream may be shared with copies: read it, never take it away.
     // Reading replaces this bitmap's image only after every byte is in.
-    TMemoryStream* saved = image_->saveStream;
+    TMemoryStream* saved = image_->saveStream.get();
     const TNotifyEvent onChange = OnChange;
     OnChange = TNotifyEvent();
     try {
@@ -174,15 +177,9 @@ void TBitmap::PrepareForChange() {
   TBitmapImage* image = image_;
   if (image->RefCount() > 1) {
     DIBSECTION dib = image->dib;
-    HPALETTE palette = image->halftone ? nullptr : CopyPalette(image->palette);
-    HBITMAP handle = nullptr;
-    try {
-      handle = CopyBitmap(image->handle, image->palette, palette, dib, nullptr);
-    } catch (...) {
-      if (palette) DeleteObject(palette);
-      throw;
-    }
-    ReplaceImage(handle, palette, dib, image->os2Format);
+    GdiObject<HPALETTE> palette(image->halftone ? nullptr : CopyPalette(image->palette));
+    HBITMAP handle = CopyBitmap(image->handle, image->palette, palette.Get(), dib, nullptr);
+    ReplaceImage(handle, palette.Release(), dib, image->os2Format);
   } else if (image->handle && image->dibHandle && image->handle != image->dibHandle) {
     DeselectBitmap(image->dibHandle);
     if (!DeleteObject(image->dibHandle)) RaiseOutOfResources();
@@ -191,8 +188,7 @@ void TBitmap::PrepareForChange() {
   }
   image_->dib.dsBmih.biClrUsed = 0;
   image_->dib.dsBmih.biClrImportant = 0;
-  delete image_->saveStream;
-  image_->saveStream = nullptr;
+  image_->saveStream.reset();
 }
 
 void TBitmap::CanvasChanging(TObject*) { PrepareForChange(); }
@@ -245,31 +241,22 @@ void TBitmap::SetPixelLayout(TPixelLayout layout) {
   dib.dsBmih.biPlanes = 1;
   dib.dsBmih.biBitCount = static_cast<WORD>(kBitCounts[layout]);
   HPALETTE palette = image_->palette;
-  bool ownHalftone = false;
+  GdiObject<HPALETTE> halftone;  // made for the conversion only
   if (layout == px4Bit) {
     palette = SystemPalette16();
   } else if (layout == px8Bit) {
-    HDC screen = GetDC(nullptr);
-    palette = CreateHalftonePalette(screen);
-    ReleaseDC(nullptr, screen);
-    ownHalftone = true;
+    halftone.Reset(CreateHalftonePalette(WindowDC(nullptr).Get()));
+    palette = halftone.Get();
   } else if (layout == px16Bit) {
     dib.dsBmih.biCompression = BI_BITFIELDS;
     dib.dsBitfields[0] = 0xF800;
     dib.dsBitfields[1] = 0x07E0;
     dib.dsBitfields[2] = 0x001F;
   }
-  HBITMAP handle = nullptr;
-  HPALETTE kept = nullptr;
-  try {
-    EnsureHandle();
-    handle = CopyBitmap(image_->handle, image_->palette, palette, dib, canvas_.get());
-    kept = palette == SystemPalette16() ? palette : CopyPalette(palette);
-  } catch (...) {
-    if (ownHalftone && palette) DeleteObject(palette);
-    throw;
-  }
-  if (ownHalftone && palette) DeleteObject(palette);
+  EnsureHandle();
+  HBITMAP handle = CopyBitmap(image_->handle, image_->palette, palette, dib, canvas_.get());
+  HPALETTE kept = palette == SystemPalette16() ? palette : CopyPalette(palette);
+  halftone.Reset();
   // An empty bitmap keeps only the wanted description until it has a size.
   if (!handle) dib.dsBm.bmBits = nullptr;
   ReplaceImage(handle, kept, dib, false);
@@ -421,18 +408,13 @@ void TBitmap::Assign(const TPersistent* source) {
 }
 
 void TBitmap::MakeDormant() {
-  auto* saved = new TMemoryStream;
-  try {
-    WriteBmp(*saved);
-  } catch (...) {
-    delete saved;
-    throw;
-  }
+  auto saved = std::make_unique<TMemoryStream>();
+  WriteBmp(*saved);
   saved->SetCapacity(saved->Size());
   DIBSECTION dib = image_->dib;
   dib.dsBm.bmBits = nullptr;
   canvas_.reset();
-  ReplaceImage(nullptr, nullptr, dib, image_->os2Format, saved);
+  ReplaceImage(nullptr, nullptr, dib, image_->os2Format, std::move(saved));
 }
 
 TColor TBitmap::TransparentColor() {

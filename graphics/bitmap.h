@@ -38,8 +38,8 @@ class TBitmapImage : public TSharedImage {
   HPALETTE palette = nullptr;
   HBITMAP dibHandle = nullptr;
   DIBSECTION dib;
-  TMemoryStream* saveStream = nullptr;  // only while dormant
-  bool os2Format = false;               // read from (and written with) a core header
+  std::unique_ptr<TMemoryStream> saveStream;  // only while dormant
+  bool os2Format = false;                     // read from (and written with) a core header
   bool halftone = false;
 };
 
@@ -120,7 +120,7 @@ class TBitmap : public TGraphic {
   void CanvasChanging(TObject* sender);
   void CanvasChanged(TObject* sender);
   void ReplaceImage(HBITMAP handle, HPALETTE palette, const DIBSECTION& dib, bool os2Format,
-                    TMemoryStream* saveStream = nullptr);
+                    std::unique_ptr<TMemoryStream> saveStream = nullptr);
   void ReleaseCanvasContext();
   void ReadBmp(TStream& stream, int64_t size);
   void WriteBmp(TStream& stream);

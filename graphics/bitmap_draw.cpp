@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "graphics/bitmap.h"
+#include "platform/gdi_handles.h"
 
 namespace {
 
@@ -58,11 +59,9 @@ void TBitmap::DrawInto(TCanvas* canvas, const RECT& rect) {
       StretchBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                  source, 0, 0, width, height, canvas->CopyMode());
     } else {
-      HDC maskDC = CheckHandle(CreateCompatibleDC(nullptr));
-      HGDIOBJ old = SelectObject(maskDC, image_->maskHandle);
-      TransparentStretch(target, rect, source, width, height, maskDC);
-      SelectObject(maskDC, old);
-      DeleteDC(maskDC);
+      OwnedDC maskDC(CheckHandle(CreateCompatibleDC(nullptr)));
+      SelectGuard mask(maskDC.Get(), image_->maskHandle);
+      TransparentStretch(target, rect, source, width, height, maskDC.Get());
     }
   } catch (...) {
     if (restoreBrushOrigin) SetBrushOrgEx(target, brushOrigin.x, brushOrigin.y, nullptr);

@@ -2,6 +2,7 @@
 // routine that makes every new native bitmap.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,24 +61,22 @@ struct CanvasList {
   CriticalSection lock;
   std::vector<TBitmapCanvas*> items;
 };
-CanvasList* canvasList = nullptr;
-CriticalSection* imageLock = nullptr;
+std::unique_ptr<CanvasList> canvasList;
+std::unique_ptr<CriticalSection> imageLock;
 
 }  // namespace
 
 void BitmapStartup() {
-  if (!imageLock) imageLock = new CriticalSection;
-  if (!canvasList) canvasList = new CanvasList;
+  if (!imageLock) imageLock = std::make_unique<CriticalSection>();
+  if (!canvasList) canvasList = std::make_unique<CanvasList>();
   if (!systemPalette) systemPalette = MakeSystemPalette();
 }
 
 void BitmapShutdown() {
   if (systemPalette) DeleteObject(systemPalette);
   systemPalette = nullptr;
-  delete canvasList;
-  canvasList = nullptr;
-  delete imageLock;
-  imageLock = nullptr;
+  canvasList.reset();
+  imageLock.reset();
 }
 
 HPALETTE SystemPalette16() {
@@ -166,7 +165,6 @@ TBitmapImage::~TBitmapImage() {
     dibHandle = nullptr;
   }
   if (dib.dshSection) CloseHandle(dib.dshSection);
-  delete saveStream;
 }
 
 // --- palettes ---------------------------------------------------------------------

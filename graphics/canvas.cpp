@@ -7,8 +7,8 @@
 #include "runtime/exception.h"
 #include "runtime/messages.h"
 
-TCanvasList* AllCanvases = nullptr;
-CriticalSection* CanvasCountLock = nullptr;
+std::unique_ptr<TCanvasList> AllCanvases;
+std::unique_ptr<CriticalSection> CanvasCountLock;
 HPEN StockPen = nullptr;
 HBRUSH StockBrush = nullptr;
 HFONT StockFont = nullptr;

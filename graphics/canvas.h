@@ -139,9 +139,9 @@ class TCanvasList {
 };
 
 // Made by the graphics module start-up; freed at shut-down after the canvases.
-extern TCanvasList* AllCanvases;
+extern std::unique_ptr<TCanvasList> AllCanvases;
 // Guards every canvas's lock count.
-extern CriticalSection* CanvasCountLock;
+extern std::unique_ptr<CriticalSection> CanvasCountLock;
 
 // Drops every cached pen and brush handle made from a system colour, so that
 // the next use picks up the new scheme. Canvases let go of their objects first.

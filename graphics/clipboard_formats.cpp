@@ -1,21 +1,22 @@
 #include "graphics/clipboard_formats.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "graphics/bitmap.h"
 #include "graphics/file_formats.h"
 
 namespace {
-std::vector<TClipboardFormat>* formats = nullptr;
+std::unique_ptr<std::vector<TClipboardFormat>> formats;
 }
 
 std::vector<TClipboardFormat>& ClipboardFormats() {
   if (!formats) {
-    formats = new std::vector<TClipboardFormat>{
+    formats = std::make_unique<std::vector<TClipboardFormat>>(std::vector<TClipboardFormat>{
         {CF_METAFILEPICT, &TMetafile::StaticClass()},
         {CF_ENHMETAFILE, &TMetafile::StaticClass()},
         {CF_BITMAP, &TBitmap::StaticClass()},
-    };
+    });
   }
   return *formats;
 }
@@ -37,7 +38,4 @@ const TGraphicClass* FindClipboardClass(uint16_t format) {
   return nullptr;
 }
 
-void FreeClipboardFormats() {
-  delete formats;
-  formats = nullptr;
-}
+void FreeClipboardFormats() { formats.reset(); }

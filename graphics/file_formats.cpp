@@ -1,6 +1,7 @@
 #include "graphics/file_formats.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "classes/metadata_builder.h"
 #include "graphics/bitmap.h"
@@ -16,7 +17,7 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-TFileFormatsList* registry = nullptr;
+std::unique_ptr<TFileFormatsList> registry;
 
 }  // namespace
 
@@ -52,7 +53,7 @@ const TGraphicClass* TFileFormatsList::FindExtension(std::string_view extension)
 }
 
 TFileFormatsList& GraphicFormats() {
-  if (!registry) registry = new TFileFormatsList;
+  if (!registry) registry = std::make_unique<TFileFormatsList>();
   return *registry;
 }
 
@@ -71,8 +72,7 @@ const TGraphicClass* FindGraphicClass(std::string_view className) {
 }
 
 void FreeGraphicFormats() {
-  delete registry;
-  registry = nullptr;
+  registry.reset();
   FreeClipboardFormats();
 }
 

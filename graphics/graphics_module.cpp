@@ -1,5 +1,6 @@
 #include "graphics/graphics_module.h"
 
+#include <memory>
 #include <string>
 
 #include "classes/ident_maps.h"
@@ -58,7 +59,7 @@ void GraphicsModuleStartup() {
   // bitmap canvases.
   BitmapStartup();
 
-  CanvasCountLock = new CriticalSection;
+  CanvasCountLock = std::make_unique<CriticalSection>();
 
   StockPen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
   StockBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
@@ -67,11 +68,11 @@ void GraphicsModuleStartup() {
 
   InitDefaultFont();
 
-  FontManager = new TResourceManager(sizeof(FontAttributes));
-  PenManager = new TResourceManager(sizeof(PenAttributes));
-  BrushManager = new TBrushResourceManager;
-  PatternManager = new TPatternManager;
-  AllCanvases = new TCanvasList;
+  FontManager = std::make_unique<TResourceManager>(sizeof(FontAttributes));
+  PenManager = std::make_unique<TResourceManager>(sizeof(PenAttributes));
+  BrushManager = std::make_unique<TBrushResourceManager>();
+  PatternManager = std::make_unique<TPatternManager>();
+  AllCanvases = std::make_unique<TCanvasList>();
 
   RegisterIdentMap(&kTColorType, IdentToColor, ColorToIdent);
   RegisterIdentMap(&kTFontCharsetType, IdentToCharset, CharsetToIdent);
@@ -82,17 +83,11 @@ void GraphicsModuleShutdown() {
   started = false;
   FreeGraphicFormats();
   // The pattern bitmaps own canvases, so they go before the canvas list.
-  delete PatternManager;
-  PatternManager = nullptr;
-  delete AllCanvases;
-  AllCanvases = nullptr;
-  delete BrushManager;
-  BrushManager = nullptr;
-  delete PenManager;
-  PenManager = nullptr;
-  delete FontManager;
-  FontManager = nullptr;
+  PatternManager.reset();
+  AllCanvases.reset();
+  BrushManager.reset();
+  PenManager.reset();
+  FontManager.reset();
   BitmapShutdown();
-  delete CanvasCountLock;
-  CanvasCountLock = nullptr;
+  CanvasCountLock.reset();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "classes/streams.h"
@@ -250,11 +251,8 @@ JSAMPARRAY JpegAllocColormap(JpegDecodeContext& context, int count) {
 namespace {
 // Keeps a heap context alive and its library object destroyed on every path.
 struct ContextHolder {
-  JpegDecodeContext* context = new JpegDecodeContext();
-  ~ContextHolder() {
-    JpegDestroy(*context);
-    delete context;
-  }
+  std::unique_ptr<JpegDecodeContext> context = std::make_unique<JpegDecodeContext>();
+  ~ContextHolder() { JpegDestroy(*context); }
 };
 }  // namespace
 

@@ -157,7 +157,7 @@ void TJPEGImage::LoadData(TStream& stream, int64_t count) {
     throw EReadError(msg::kStreamReadError, {});
   NewData();
   FreeBitmap();
-  data_->data = new TMemoryStream;
+  data_->data = std::make_unique<TMemoryStream>();
   data_->data->SetSize(count);
   if (count > 0) stream.ReadBuffer(data_->data->Memory(), count);
   if (count > 0) {

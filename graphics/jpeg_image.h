@@ -2,6 +2,7 @@
 // TJPEGImage: a graphic holding a JPEG file's bytes, decoded into a 24-bit (or
 // 8-bit) TBitmap the first time it is drawn or its pixels are needed.
 #include <cstdint>
+#include <memory>
 
 #include "classes/streams.h"
 #include "graphics/graphic.h"
@@ -30,10 +31,9 @@ extern TJPEGDefaults JpegDefaults;
 // The compressed bytes and what the frame header says, shared between copies.
 class TJPEGData : public TSharedImage {
  public:
-  ~TJPEGData() override { delete data; }
   void FreeHandle() override {}
 
-  TMemoryStream* data = nullptr;  // the file exactly as read
+  std::unique_ptr<TMemoryStream> data;  // the file exactly as read
   int width = 0;
   int height = 0;
   bool grayscale = false;

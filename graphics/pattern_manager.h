@@ -1,5 +1,8 @@
 #pragma once
 // Process-wide cache of 8x8 two-colour checkerboard bitmaps, one per colour pair.
+#include <memory>
+#include <vector>
+
 #include "graphics/colors.h"
 #include "runtime/critical_section.h"
 
@@ -18,13 +21,13 @@ class TPatternManager {
 
  private:
   struct Entry {
-    Entry* next;
-    TBitmap* bitmap;
+    TBitmap* bitmap;  // freed by the destructor
     COLORREF first;
     COLORREF second;
   };
-  Entry* head_ = nullptr;
+  std::vector<Entry> entries_;
   CriticalSection lock_;
 };
 
-extern TPatternManager* PatternManager;
+// Made by the graphics module's start-up, freed by its shut-down.
+extern std::unique_ptr<TPatternManager> PatternManager;

@@ -5,9 +5,9 @@
 
 #include "graphics/graphics_object.h"
 
-TResourceManager* FontManager = nullptr;
-TResourceManager* PenManager = nullptr;
-TBrushResourceManager* BrushManager = nullptr;
+std::unique_ptr<TResourceManager> FontManager;
+std::unique_ptr<TResourceManager> PenManager;
+std::unique_ptr<TBrushResourceManager> BrushManager;
 
 uint16_t KeyHash(const void* key, uint16_t length) {
   const auto* bytes = static_cast<const unsigned char*>(key);

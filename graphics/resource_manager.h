@@ -3,6 +3,7 @@
 // attribute record. Every font, pen or brush with the same attributes shares one
 // record and, once something draws with it, one native object.
 #include <cstdint>
+#include <memory>
 
 #include "platform/win32.h"
 #include "runtime/critical_section.h"
@@ -86,6 +87,7 @@ class CacheLock {
 };
 
 // The three process-wide caches, made by the graphics module start-up.
-extern TResourceManager* FontManager;
-extern TResourceManager* PenManager;
-extern TBrushResourceManager* BrushManager;
+// Made by the graphics module's start-up, freed by its shut-down.
+extern std::unique_ptr<TResourceManager> FontManager;
+extern std::unique_ptr<TResourceManager> PenManager;
+extern std::unique_ptr<TBrushResourceManager> BrushManager;
