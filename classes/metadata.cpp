@@ -1,5 +1,6 @@
 #include "classes/metadata.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -453,14 +454,25 @@ int32_t EnumOrdinalOf(const TypeDescriptor& type, std::string_view ident) {
   return ParseInteger(ident);
 }
 
+namespace {
+
+// A stored element number relative to the type's minimum. The difference may not fit
+// 32 bits; held at the nearest limit it stays outside every set (and is never -1).
+int32_t NumberedElementOrdinal(const TypeDescriptor& elementType, std::string_view number) {
+  const int64_t ordinal = int64_t{ParseInteger(number)} - elementType.minValue;
+  return static_cast<int32_t>(std::clamp<int64_t>(ordinal, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 int32_t SetElementOrdinal(const TypeDescriptor& elementType, std::string_view ident) {
   switch (elementType.kind) {
     case pkInteger:
-      return ParseInteger(ident) - elementType.minValue;
+      return NumberedElementOrdinal(elementType, ident);
     case pkChar:
     case pkWideChar:
       if (ident.empty()) return -1;
-      return ParseInteger(ident.substr(1)) - elementType.minValue;
+      return NumberedElementOrdinal(elementType, ident.substr(1));
     case pkEnumeration:
       return EnumOrdinalOf(elementType, ident);
     default:

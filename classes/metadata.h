@@ -400,5 +400,6 @@ int32_t EnumOrdinalOf(const TypeDescriptor& type, std::string_view ident);
 int32_t EnumNameIndex(const TypeDescriptor& type, std::string_view ident);
 // The name of `ordinal` in the base enumeration, or empty when out of range.
 std::string_view EnumName(const TypeDescriptor& type, int32_t ordinal);
-// Bit number of a set element, or -1.
+// Bit number of a set element; -1 for a name that is no element. Elements stored as
+// numbers may give any other value; only 0..31 are set bits.
 int32_t SetElementOrdinal(const TypeDescriptor& elementType, std::string_view ident);

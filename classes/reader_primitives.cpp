@@ -304,8 +304,10 @@ uint32_t TReader::ReadSet(const TypeDescriptor& elementType) {
       const std::string name = ReadShortString();
       if (name.empty()) break;
       const int32_t element = SetElementOrdinal(elementType, name);
-      if (element < 0) PropValueError();
-      if (element <= 31) result |= 1u << element;
+      // Only the unknown-name answer is an error; other numbers outside the set's
+      // 32 bits are passed over.
+      if (element == -1) PropValueError();
+      if (element >= 0 && element <= 31) result |= 1u << element;
     }
   } catch (...) {
     // Leave the stream after the set so that a handled error can go on reading.

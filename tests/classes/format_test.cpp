@@ -249,10 +249,13 @@ TEST_F(PropertyKindsTest, OrdinalKinds) {
             "Error reading TKinds.Integer: Invalid property value");
   EXPECT_EQ(ReadOne("Numbers",
                     [](StreamWriter& w) {
-                      w.WriteSet(std::vector<std::string>{"3", "40", "0"});
+                      w.WriteSet(std::vector<std::string>{"3", "40", "-5", "0"});
                     }),
             "");
   EXPECT_EQ(kinds->numbers, (1u << 3) | 1u);
+  // -1 cannot be told from the answer for a name that is no element.
+  EXPECT_EQ(ReadOne("Numbers", [](StreamWriter& w) { w.WriteSet(std::vector<std::string>{"-1"}); }),
+            "Error reading TKinds.Numbers: Invalid property value");
 }
 
 TEST_F(PropertyKindsTest, FloatKinds) {

@@ -28,6 +28,7 @@ constinit const TypeDescriptor kShort20 = ShortStringType("String20", 20);
 constinit const TypeDescriptor kLongBool =
     EnumSubrangeType("LongBool", kBooleanType, osSLong, INT32_MIN, INT32_MAX);
 constinit const TypeDescriptor kDigit = IntegerType("Digit", osUByte, 5, 9);
+constinit const TypeDescriptor kFullRange = IntegerType("FullRange", osSLong, INT32_MIN, INT32_MAX);
 constexpr TypeDescriptor UpperCharType() {
   TypeDescriptor t = CharType("UpperChar");
   t.minValue = 65;
@@ -403,6 +404,10 @@ TEST(Enumerations, NamesOrdinalsAndSetElements) {
   EXPECT_EQ(SetElementOrdinal(kFontStyle, "fsShadow"), -1);
   EXPECT_EQ(SetElementOrdinal(kDigit, "7"), 2);
   EXPECT_EQ(SetElementOrdinal(kUpperChar, "#67"), 2);
+  // Numbered elements far from the minimum stay outside the set, whatever the width.
+  EXPECT_EQ(SetElementOrdinal(kDigit, "-2147483648"), INT32_MIN);
+  EXPECT_EQ(SetElementOrdinal(kFullRange, "2147483647"), INT32_MAX);
+  EXPECT_EQ(SetElementOrdinal(kFullRange, "-2147483647"), 1);
 }
 
 // Published fields and the field class table.
