@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "classes/metadata_builder.h"
 #include "platform/gdi_handles.h"
@@ -15,6 +16,29 @@ CriticalSection& BitmapImageLock();
 namespace {
 
 constexpr int kBitCounts[] = {0, 1, 4, 8, 16, 16, 24, 32, 0};
+
+// Whether a DIB section keeps its top row first in memory. A negative height says so;
+// a positive one may be the system's description of either kind, so then the memory
+// is compared with the bottom-up copy of the rows the system gives out.
+bool SectionRowsTopDown(HBITMAP section, const DIBSECTION& dib) {
+  if (!section || !dib.dsBm.bmBits) return false;
+  if (dib.dsBmih.biHeight < 0) return true;
+  const int height = dib.dsBmih.biHeight;
+  const size_t size = static_cast<size_t>(DibRowBytes(dib.dsBmih.biWidth, dib.dsBmih.biBitCount)) *
+                      static_cast<size_t>(height);
+  if (height < 2 || size == 0) return false;
+  std::vector<unsigned char> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+  auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
+  bi->bmiHeader = dib.dsBmih;
+  bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  std::vector<unsigned char> bottomUp(size);
+  DeselectBitmap(section);
+  if (GetDIBits(WindowDC(nullptr).Get(), section, 0, static_cast<UINT>(height), bottomUp.data(), bi,
+                DIB_RGB_COLORS) != height)
+    return false;
+  GdiFlush();
+  return std::memcmp(bottomUp.data(), dib.dsBm.bmBits, size) != 0;
+}
 
 }  // namespace
 
@@ -272,7 +296,7 @@ void* TBitmap::ScanLineAddress(int row) {
   EnsureDib();
   GdiFlush();
   const DIBSECTION& dib = image_->dib;
-  if (dib.dsBmih.biHeight > 0) row = height - row - 1;
+  if (!image_->topDown) row = height - row - 1;
   auto* bits = static_cast<unsigned char*>(dib.dsBm.bmBits);
   return bits +
          static_cast<ptrdiff_t>(row) * DibRowBytes(dib.dsBmih.biWidth, dib.dsBmih.biBitCount);
@@ -322,10 +346,12 @@ void TBitmap::SetHandleKind(TBitmapHandleKind kind) {
       HPALETTE palette = image->palette;
       DIBSECTION dib = image->dib;
       GetObjectA(section, sizeof dib, &dib);
+      const bool topDown = image->topDown;
       // Hand the section and palette over so releasing the old image keeps them.
       image->dibHandle = nullptr;
       image->palette = nullptr;
       ReplaceImage(section, palette, dib, image->os2Format);
+      image_->topDown = topDown;
     } else {
       DIBSECTION dib = image->dib;
       HPALETTE palette = CopyPalette(image->palette);
@@ -342,6 +368,8 @@ void TBitmap::SetNativeHandle(HBITMAP handle) {
   DIBSECTION dib;
   std::memset(&dib, 0, sizeof dib);
   if (handle) GetObjectA(handle, sizeof dib, &dib);
+  const bool topDown = SectionRowsTopDown(handle, dib);
+  dib.dsBmih.biHeight = std::abs(dib.dsBmih.biHeight);
   HPALETTE palette;
   if (image_->RefCount() == 1) {
     palette = image_->palette;
@@ -350,6 +378,7 @@ void TBitmap::SetNativeHandle(HBITMAP handle) {
     palette = image_->palette == SystemPalette16() ? image_->palette : CopyPalette(image_->palette);
   }
   ReplaceImage(handle, palette, dib, false);
+  image_->topDown = topDown;
   NotifyChange();
 }
 

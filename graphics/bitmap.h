@@ -41,6 +41,9 @@ class TBitmapImage : public TSharedImage {
   std::unique_ptr<TMemoryStream> saveStream;  // only while dormant
   bool os2Format = false;                     // read from (and written with) a core header
   bool halftone = false;
+  // An adopted section that keeps its top row first in memory. Sections made here are
+  // always bottom-up; the system describes both kinds with a positive height.
+  bool topDown = false;
 };
 
 // A bitmap's own canvas: a memory DC with the bitmap selected, made on demand and

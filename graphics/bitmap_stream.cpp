@@ -130,6 +130,14 @@ void TBitmap::WriteBmp(TStream& stream) {
     for (const RGBQUAD& q : table) Put(head, q);
   }
   stream.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
+  if (image_->dibHandle && image_->topDown) {
+    // The file is bottom-up: the rows go out last first.
+    const uint32_t rowBytes = static_cast<uint32_t>(DibRowBytes(header.biWidth, header.biBitCount));
+    const auto* rows = static_cast<const unsigned char*>(bits);
+    for (uint32_t row = bitsSize / rowBytes; row-- > 0;)
+      stream.WriteBuffer(rows + static_cast<size_t>(row) * rowBytes, rowBytes);
+    return;
+  }
   stream.WriteBuffer(bits, bitsSize);
 }
 
@@ -209,6 +217,8 @@ void TBitmap::ReadBmp(TStream& stream, int64_t size) {
   std::vector<unsigned char> info(kInfoHeaderSize + 256 * sizeof(RGBQUAD));
   auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
   bi->bmiHeader = h;
+  // Always a bottom-up section, so that row access and saving follow one rule.
+  bi->bmiHeader.biHeight = static_cast<LONG>(height);
   bi->bmiHeader.biClrUsed = static_cast<DWORD>(table.size());
   if (h.biCompression == BI_BITFIELDS)
     std::memcpy(bi->bmiColors, masks, sizeof masks);
@@ -239,8 +249,14 @@ void TBitmap::ReadBmp(TStream& stream, int64_t size) {
     source[available + 1] = 1;
     pbi->bmiHeader.biSizeImage = static_cast<DWORD>(source.size());
     SetDIBits(screen, section, 0, static_cast<UINT>(height), source.data(), pbi, DIB_RGB_COLORS);
-  } else {
+  } else if (h.biHeight > 0) {
     std::memcpy(bits, dibStart + pos, needed);
+  } else {
+    // A top-down file: its first row is the section's last.
+    const size_t rowBytes = static_cast<size_t>(DibRowBytes(h.biWidth, bitCount));
+    for (size_t row = 0; row < static_cast<size_t>(height); ++row)
+      std::memcpy(static_cast<unsigned char*>(bits) + (height - 1 - row) * rowBytes,
+                  dibStart + pos + row * rowBytes, rowBytes);
   }
   ReleaseDC(nullptr, screen);
 

@@ -445,6 +445,50 @@ TEST(Bitmap, RunLengthAndCoreHeaderFilesAreRead) {
   EXPECT_EQ(std::memcmp(out.Memory(), os2->Memory(), static_cast<size_t>(out.Size())), 0);
 }
 
+// Rows kept top row first, in a file or in an adopted section, read as the picture
+// shows them, and a save then load gives the same picture back.
+TEST(Bitmap, TopDownRowsReadAndSaveTheRightWayUp) {
+  // 2 x 3, 24 bits; rows padded to 8 bytes; the top row has blue 0x10, then 0x20, 0x30.
+  const std::vector<uint8_t> rows = {0x10, 1, 2, 0x11, 1,    2, 0, 0,    0x20, 1, 2, 0x21,
+                                     1,    2, 0, 0,    0x30, 1, 2, 0x31, 1,    2, 0, 0};
+  const auto info = Le({{40, 4},
+                        {2, 4},
+                        {static_cast<uint32_t>(-3), 4},
+                        {1, 2},
+                        {24, 2},
+                        {0, 4},
+                        {0, 4},
+                        {0, 4},
+                        {0, 4},
+                        {0, 4},
+                        {0, 4}});
+  std::unique_ptr<TMemoryStream> file(MakeBmp(info, {}, rows));
+  TBitmap loaded;
+  loaded.LoadStream(*file);
+
+  BITMAPINFO bi = {};
+  bi.bmiHeader = {sizeof bi.bmiHeader, 2, -3, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(section, nullptr);
+  std::memcpy(bits, rows.data(), rows.size());
+  TBitmap adopted;
+  adopted.SetNativeHandle(section);
+
+  for (TBitmap* b : {&loaded, &adopted}) {
+    SCOPED_TRACE(b == &loaded ? "loaded" : "adopted");
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 2; ++x) EXPECT_EQ(Rgb24At(*b, x, y), 0x020100u + 0x10 * (y + 1) + x);
+    TMemoryStream saved;
+    b->SaveStream(saved);
+    saved.SetPosition(0);
+    TBitmap back;
+    back.LoadStream(saved);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 2; ++x) EXPECT_EQ(Rgb24At(back, x, y), Rgb24At(*b, x, y));
+  }
+}
+
 TEST(Bitmap, BadBmpDataIsRefused) {
   TBitmap b;
   TMemoryStream notBmp;
