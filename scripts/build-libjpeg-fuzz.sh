@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds libjpeg-turbo from Debian's source package (the same one the Windows build
+# uses) with the fuzzers' coverage instrumentation and AddressSanitizer, so that the
+# JPEG target sees inside the decoder. Plain C code (no SIMD): every decoding path is
+# visible. Installs a static library with the v62 API into .cache/libjpeg-fuzz; a
+# finished install is reused.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cache="$root/.cache"
+prefix="$cache/libjpeg-fuzz"
+stamp="$prefix/.complete"
+[ -f "$stamp" ] && exit 0
+
+src="$cache/src"
+mkdir -p "$src"
+cd "$src"
+if ! ls -d libjpeg-turbo-*/ >/dev/null 2>&1; then
+  echo "libjpeg-fuzz: fetching the libjpeg-turbo source package"
+  apt-get source -qq libjpeg-turbo >/dev/null 2>&1 || apt-get source libjpeg-turbo
+fi
+srcdir=$(ls -d "$src"/libjpeg-turbo-*/ | head -n1)
+srcdir=${srcdir%/}
+
+build="$cache/libjpeg-fuzz-build"
+rm -rf "$build" "$prefix"
+echo "libjpeg-fuzz: building $(basename "$srcdir") instrumented for fuzzing"
+flags="-O1 -gline-tables-only -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address"
+cmake -S "$srcdir" -B "$build" -G Ninja \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_BUILD_TYPE=None -DCMAKE_C_FLAGS="$flags" \
+  -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib \
+  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
+  -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF \
+  >"$build.log" 2>&1 || {
+  tail -n 40 "$build.log"
+  exit 1
+}
+# The library alone: the command-line programs are not needed here.
+ninja -C "$build" -j2 jpeg-static >>"$build.log" 2>&1 || {
+  tail -n 40 "$build.log"
+  exit 1
+}
+mkdir -p "$prefix/lib" "$prefix/include"
+cp "$build/libjpeg.a" "$prefix/lib/"
+cp "$build/jconfig.h" "$srcdir/jpeglib.h" "$srcdir/jmorecfg.h" "$srcdir/jerror.h" \
+  "$prefix/include/"
+rm -rf "$build"
+touch "$stamp"
+echo "libjpeg-fuzz: installed into $prefix"
