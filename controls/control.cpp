@@ -218,6 +218,23 @@ void TControl::SetAutoSize(bool value) {
   if (value) FitToContent();
 }
 
+void TControl::ChangeScale(int32_t m, int32_t d) {
+  if (m != d && d != 0) {
+    const auto scale = [m, d](int32_t v) { return MulDiv(v, m, d); };
+    TSizeConstraints& c = *constraints_;
+    c.SetMinWidth(scale(c.MinWidth()));
+    c.SetMinHeight(scale(c.MinHeight()));
+    c.SetMaxWidth(scale(c.MaxWidth()));
+    c.SetMaxHeight(scale(c.MaxHeight()));
+    ApplyBounds((scalingFlags_ & sfLeft) ? scale(left_) : left_,
+                (scalingFlags_ & sfTop) ? scale(top_) : top_,
+                (scalingFlags_ & sfWidth) ? scale(width_) : width_,
+                (scalingFlags_ & sfHeight) ? scale(height_) : height_);
+    if (!parentFont_ && (scalingFlags_ & sfFont)) font_->SetHeight(scale(font_->Height()));
+  }
+  scalingFlags_ = 0;
+}
+
 void TControl::ConstraintsChanged(TObject* /*sender*/) { FitToContent(); }
 
 void TControl::MarginsChanged(TObject* /*sender*/) { RequestArrange(); }

@@ -203,6 +203,9 @@ class TControl : public TComponent {
   virtual void FitToContent();
   virtual void Resized() { OnResize(this); }
   virtual void BeforeVisibleChange(bool /*value*/) {}
+  // Scales by m/d what was set explicitly (bounds per ScalingFlags, an own font, the
+  // constraints and margins), then clears the flags; m == d only clears them.
+  virtual void ChangeScale(int32_t m, int32_t d);
   // Whether the size may change to (width, height), with constraints and auto size applied.
   bool VetNewSize(int32_t& width, int32_t& height);
   void RecordExplicitBounds();

@@ -146,6 +146,22 @@ void TWinControl::ChangeParent(TWinControl* parent) {
   MarkRecreating(false);
 }
 
+void TWinControl::ChangeScale(int32_t m, int32_t d) {
+  if (m != d && d != 0) {
+    TPadding& p = *padding_;
+    p.SetLeft(MulDiv(p.Left(), m, d));
+    p.SetTop(MulDiv(p.Top(), m, d));
+    p.SetRight(MulDiv(p.Right(), m, d));
+    p.SetBottom(MulDiv(p.Bottom(), m, d));
+  }
+  ScaleControls(m, d);
+  TControl::ChangeScale(m, d);
+}
+
+void TWinControl::ScaleControls(int32_t m, int32_t d) {
+  for (int i = 0; i < CountChildren(); ++i) ChildByIndex(i)->ChangeScale(m, d);
+}
+
 void TWinControl::RevealChild(TControl* /*child*/) {
   if (Parent() != nullptr) Parent()->RevealChild(this);
 }

@@ -137,6 +137,9 @@ class TWinControl : public TControl {
   void ReadOwnState(TReader& reader) override;
   void DeclareExtraProperties(TFiler& filer) override;
   void ApplyBounds(int32_t left, int32_t top, int32_t width, int32_t height) override;
+  void ChangeScale(int32_t m, int32_t d) override;
+  // ChangeScale on every child.
+  void ScaleControls(int32_t m, int32_t d);
   void FitToContent() override;
   TComponent* ChildParentFor() override { return this; }
   void PlaceChildAt(TComponent* child, int position) override;
