@@ -34,9 +34,9 @@ struct AppWindowHook {
 
 class TApplication : public TComponent {
  public:
-  // Creates the hidden application window at once (not in a console program unless
-  // `createWindow` asks for it; tests pass true).
-  explicit TApplication(TComponent* owner, bool createWindow = true);
+  // Creates the hidden application window at once (also in console programs, so that
+  // tests have it).
+  explicit TApplication(TComponent* owner);
   ~TApplication() override;
 
   static const ClassMetadata& StaticMeta();
@@ -109,10 +109,15 @@ class TApplication : public TComponent {
   void ReportException(TObject* sender, const std::exception_ptr& error);
   void ShowErrorBox(const Exception& error);
   int AppMessageBox(const std::string& text, const std::string& caption, UINT flags);
+  // What AppMessageBox finally calls (MessageBoxA); tests replace it. Returns the previous.
+  using MessageBoxFunction = int (*)(HWND owner, const char* text, const char* caption, UINT flags);
+  static MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction function);
 
   // --- bookkeeping ----------------------------------------------------------------
   // A control is going: drop every reference the application and the screen hold to it.
   void ForgetControl(TControl* control);
+  // A form leaves the screen's lists: it is no longer the primary form nor current.
+  void ForgetForm(FormLink* form);
   void AddWindowHook(const AppWindowHook& hook);
   void RemoveWindowHook(const AppWindowHook& hook);
   // The application window's message handling (also reached through IM_* numbers).
@@ -126,6 +131,8 @@ class TApplication : public TComponent {
   TNotifyEvent OnMinimize;
   TNotifyEvent OnRestore;
   TNotifyEvent OnSettingChange;
+  // The hint text of the control under the pointer changed.
+  TNotifyEvent OnHint;
 
  protected:
   void BeforeDestruction() override;
@@ -137,9 +144,8 @@ class TApplication : public TComponent {
   bool KeyTest(MSG& message);
   bool DialogTest(MSG& message);
   void EnterFocusStep();
-  void SystemCommandOnPrimary(WPARAM wParam, LPARAM lParam);
+  LRESULT SystemCommandOnPrimary(WPARAM wParam, LPARAM lParam);
   void HandleEnable(bool enabling);
-  void RestoreAnimated(bool minimise);
   bool PrimaryFormUsable() const;
 
   HWND appWindow_ = nullptr;
@@ -161,6 +167,8 @@ class TApplication : public TComponent {
   int popupLevel_ = 0;
   HWND dialogHandle_ = nullptr;
   std::vector<HWND> disabledWindows_;
+  // Whether the application window is shown, as last set by UpdateAppWindowVisible.
+  bool appWindowShown_ = false;
   bool focusSuppressed_ = false;
   bool updateFormatSettings_ = true;
   bool updateMetricSettings_ = true;

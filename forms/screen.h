@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "classes/component.h"
+#include "classes/events.h"
 #include "forms/cursor_table.h"
 #include "forms/monitor.h"
 #include "platform/win32.h"
 
 class FormLink;
+class TControl;
 class TFont;
 class TWinControl;
 
@@ -45,8 +47,9 @@ class TScreen : public TComponent {
   // A control of `form` got the focus (`control` null: the form itself): it becomes
   // the current control, and the form the current form, first in the lists.
   void NoteFocus(FormLink* form, TWinControl* control);
-  // Drops the references to a form or control that is going away. `form` may be null.
-  void Forget(FormLink* form, const TComponent* control);
+  // Drops the references to a form or control that is going away (either may be null),
+  // then notifies a change of the current form or control.
+  void Forget(FormLink* form, const TControl* control);
   // Fires the change handlers when the current form or control changed since last time.
   void NotifyCurrentChange();
   TNotifyEvent OnActiveFormChange;
@@ -99,11 +102,13 @@ class TScreen : public TComponent {
   std::vector<FormLink*> customForms_;
   std::vector<FormLink*> forms_;
   TWinControl* currentControl_ = nullptr;
+  // The same control as a TControl, compared with controls that are being destroyed.
+  const TControl* currentControlId_ = nullptr;
   FormLink* currentCustomForm_ = nullptr;
   FormLink* currentForm_ = nullptr;
   FormLink* focusOwnerForm_ = nullptr;
   FormLink* lastCurrentForm_ = nullptr;
-  TWinControl* lastCurrentControl_ = nullptr;
+  const TControl* lastCurrentControl_ = nullptr;
   int pixelsPerInch_ = 96;
   HKL keyboardLayout_ = nullptr;
   std::vector<std::unique_ptr<TMonitor>> monitors_;
