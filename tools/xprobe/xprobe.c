@@ -5,6 +5,8 @@
  *   xprobe ink X Y W H RRGGBB TOL       how many pixels of the area are within TOL of the
  *                                       colour in every channel, and their bounding box:
  *                                       "count N box X0 Y0 X1 Y1" (inclusive; -1s if none)
+ *   xprobe means X Y W H COLS ROWS     the mean colour (RRGGBB) of each of COLS x ROWS
+ *                                       equal blocks of the area, row by row
  *   xprobe startup bare|launcher TIMEOUT_MS -- COMMAND...
  *                                       starts COMMAND and prints "painted MS pid PID" once
  *                                       the 846 x 531 window centred on the screen shows
@@ -74,6 +76,31 @@ static int MeasureInk(int x, int y, int w, int h, unsigned long colour, int tole
   }
   XDestroyImage(image);
   return 1;
+}
+
+static int PrintMeans(int x, int y, int w, int h, int cols, int rows) {
+  if (cols < 1 || rows < 1 || w < cols || h < rows) return Fail("bad blocks");
+  XImage* image = Grab(x, y, w, h);
+  if (!image) return Fail("cannot read the screen");
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < cols; ++col) {
+      unsigned long sum[3] = {0, 0, 0}, n = 0;
+      for (int j = row * h / rows; j < (row + 1) * h / rows; ++j) {
+        for (int i = col * w / cols; i < (col + 1) * w / cols; ++i) {
+          unsigned long rgb = Rgb(image, i, j);
+          sum[0] += rgb >> 16;
+          sum[1] += (rgb >> 8) & 0xFF;
+          sum[2] += rgb & 0xFF;
+          ++n;
+        }
+      }
+      printf("%s%02lX%02lX%02lX", col ? " " : "", (sum[0] + n / 2) / n, (sum[1] + n / 2) / n,
+             (sum[2] + n / 2) / n);
+    }
+    putchar('\n');
+  }
+  XDestroyImage(image);
+  return 0;
 }
 
 static int PrintCursor(void) {
@@ -173,6 +200,9 @@ int main(int argc, char** argv) {
       printf("count %ld box %d %d %d %d\n", ink.count, ink.x0, ink.y0, ink.x1, ink.y1);
       rc = 0;
     }
+  } else if (strcmp(argv[1], "means") == 0 && argc == 8) {
+    rc = PrintMeans(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]),
+                    atoi(argv[7]));
   } else if (strcmp(argv[1], "startup") == 0) {
     rc = Startup(argc - 1, argv + 1);
   } else {
