@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "forms/application.h"
+#include "graphics/font.h"
 #include "runtime/exception.h"
 #include "tests/forms/standin_form.h"
 
