@@ -354,8 +354,8 @@ TEST_F(App, WorkFromOtherThreadsRunsOnTheMainThreadWhenWokenOrIdle) {
   EXPECT_EQ(caught, "from main");
 }
 
-TEST(AppWindow, IsShownExactlyWhileSomeFormIsVisible) {
-  HWND window = Application()->AppWindow();
+TEST_F(App, WindowIsShownExactlyWhileSomeFormIsVisible) {
+  HWND window = app_->AppWindow();
   ASSERT_FALSE(IsWindowVisible(window));
   auto* form = new StandInForm(nullptr);
   auto* other = new StandInForm(nullptr);
