@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end checks of the launcher (or, with --subject bare, of the harness itself on the
-# bare popup window): the real executable under Wine on X servers of our own (1920 x 1080
-# and 1024 x 768), with a Wine prefix of our own, driven with xdotool and read back from the
-# X server with xprobe. Every wait has a deadline; nothing sleeps for a fixed time.
+# bare popup window): the real executable under Wine on the test command's 1920 x 1080 X
+# server (or one of our own) and on a 1024 x 768 one we start, with a Wine prefix of our
+# own, driven with xdotool and read back from the X server with xprobe. Every wait has a
+# deadline; nothing sleeps for a fixed time.
 #   e2e.sh --subject launcher|bare --exe EXE --game STANDIN.exe --probe win_probe.exe
 #          --xprobe XPROBE --art resources/cursors --artwork artwork.jpg --work DIR
 set -u
@@ -291,11 +292,16 @@ check_launcher() {
   close_subject
 }
 
-start_xvfb 1920x1080 || {
-  echo "Xvfb did not start"
-  exit 1
-}
-big=$display
+# The large screen is the test command's own X server when it has that size.
+if [ -n "${DISPLAY:-}" ] && xdpyinfo 2>/dev/null | grep -q 'dimensions: *1920x1080 pixels'; then
+  big=$DISPLAY
+else
+  start_xvfb 1920x1080 || {
+    echo "Xvfb did not start"
+    exit 1
+  }
+  big=$display
+fi
 start_xvfb 1024x768 || {
   echo "Xvfb did not start"
   exit 1
