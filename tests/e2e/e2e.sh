@@ -248,7 +248,8 @@ check_language() {
   check "$edition: game started once ($(ran_lines))" test "$(ran_lines)" = 1
   local line expected
   line=$(head -n1 "$log" | tr -d '\r')
-  expected="ran edition=$edition cwd=$(winpath "$dir") launcher=minimised args=0"
+  # The form minimised is still shown, so the application window stays visible with it.
+  expected="ran edition=$edition cwd=$(winpath "$dir") launcher=minimised app=visible args=0"
   expected+=" exe=$(winpath "$dir")\\$edition\\brasslantern.exe"
   check "$edition: right edition and folder, no arguments, launcher minimised: $line" \
     test "$line" = "$expected"
