@@ -334,6 +334,13 @@ TEST_F(App, ReportExceptionShowsFrameworkErrorsWithTheFullStopRule) {
   EXPECT_TRUE(boxes.empty());
   ASSERT_EQ(lastChance.size(), 1u);
   EXPECT_EQ(lastChance[0].substr(0, lastChance[0].find('|')), LoadMessage(msg::kApplicationError));
+
+  // Disabling the application window keeps the user away from the thread's other windows
+  // until it is enabled again.
+  EnableWindow(app_->AppWindow(), FALSE);
+  EXPECT_FALSE(IsWindowEnabled(watchedWindow));
+  EnableWindow(app_->AppWindow(), TRUE);
+  EXPECT_TRUE(IsWindowEnabled(watchedWindow));
   DestroyWindow(watchedWindow);
   watchedWindow = nullptr;
 }
