@@ -6,6 +6,7 @@
 # memory, the size of launcher.exe and its processor time over 5 s of idling with the
 # window shown.
 #   LAUNCHER_BUILD=build-<name> bench/process_bench.sh [runs]     (default 7 runs each)
+# LAUNCHER_EXE=<path> times another build of the launcher.
 # Needs the native host tools ($build) and the cross tree ($build-win) built: launcher,
 # bare_window, win_probe. Runs on an X server and a Wine prefix of its own.
 set -euo pipefail
@@ -13,7 +14,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LAUNCHER_BUILD:-build}
 runs=${1:-7}
 xprobe="$root/$build/tools/xprobe/xprobe"
-launcher="$root/$build-win/launcher/launcher.exe"
+launcher=${LAUNCHER_EXE:-"$root/$build-win/launcher/launcher.exe"}
 bare="$root/$build-win/bench/bare_window.exe"
 probe="$root/$build-win/tests/e2e/win_probe.exe"
 for file in "$xprobe" "$bare" "$probe"; do

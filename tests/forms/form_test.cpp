@@ -93,7 +93,7 @@ TEST(FormCreationParams, FollowBorderStyleIconsPositionAndState) {
        0x2808, true, false, wsNormal},
       {bsToolWindow, all, poDesigned, wsNormal, 0x06C80000, 0x00010080, 0x0008, false, false,
        wsNormal},
-      {bsSizeToolWin, BorderIconBit(biMinimize), poDefaultSizeOnly, wsNormal, 0x06CC0000,
+      {bsSizeToolWin, BorderIconBit(biMinimize), poDefaultSizeOnly, wsNormal, 0x06C40000,
        0x00010080, 0x0008, false, true, wsNormal},
       {bsSingle, BorderIconBit(biMinimize), poDesigned, wsMinimized, 0x26C20000, 0x00010000, 0x0008,
        false, false, wsMinimized},
