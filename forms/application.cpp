@@ -112,10 +112,7 @@ void TApplication::CreateAppWindow() {
   windowCreated_ = true;
   SetWindowLongPtrA(appWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(appWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AppWindowProc));
-  if (NewStyleControls()) {
-    SendMessageA(appWindow_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(IconHandle()));
-    SetClassLongPtrA(appWindow_, GCLP_HICON, reinterpret_cast<LONG_PTR>(IconHandle()));
-  }
+  ApplyIcon();
   HMENU systemMenu = GetSystemMenu(appWindow_, FALSE);
   DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
   DeleteMenu(systemMenu, SC_SIZE, MF_BYCOMMAND);
@@ -149,6 +146,26 @@ void TApplication::SetAppTitle(const std::string& title) {
 
 HICON TApplication::IconHandle() const {
   return icon_ ? icon_ : LoadIconA(nullptr, IDI_APPLICATION);
+}
+
+void TApplication::ApplyIcon() {
+  if (NewStyleControls()) {
+    SendMessageA(appWindow_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(IconHandle()));
+    SetClassLongPtrA(appWindow_, GCLP_HICON, reinterpret_cast<LONG_PTR>(IconHandle()));
+  } else if (IsIconic(appWindow_)) {
+    InvalidateRect(appWindow_, nullptr, TRUE);
+  }
+}
+
+void TApplication::SetIconHandle(HICON icon) {
+  if (icon == icon_) return;
+  icon_ = icon;
+  if (appWindow_) ApplyIcon();
+  if (TScreen* screen = Screen()) {
+    for (int i = 0; i < screen->CustomFormCount(); ++i) {
+      screen->CustomFormAt(i)->FormPerform(IM_ICON_CHANGED, 0, 0);
+    }
+  }
 }
 
 void ApplicationExitStep() {

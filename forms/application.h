@@ -55,6 +55,9 @@ class TApplication : public TComponent {
   // False while another program is active.
   bool Active() const { return active_; }
   HICON IconHandle() const;
+  // A new application icon (not owned; 0 goes back to the stock one): the window and its
+  // class take it and every form hears IM_ICON_CHANGED.
+  void SetIconHandle(HICON icon);
   TControl* MouseControl() const { return mouseControl_; }
   // Hints: only the switch; no hint window is ever shown by this system.
   bool ShowHint() const { return showHint_; }
@@ -140,6 +143,8 @@ class TApplication : public TComponent {
  private:
   void CreateAppWindow();
   void DestroyAppWindow();
+  // The window and its class show the current icon (or, on old systems, it is repainted).
+  void ApplyIcon();
   bool PreProcessTest(MSG& message);
   bool KeyTest(MSG& message);
   bool DialogTest(MSG& message);

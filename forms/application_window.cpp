@@ -210,14 +210,17 @@ LRESULT TApplication::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void TApplication::HandleEnable(bool enabling) {
-  if (DisablingTaskWindows()) return;
+  // While the framework itself disables the thread's windows (a message box), the
+  // application window's own WM_ENABLE must not start a second round.
+  bool ownRound = DisablingTaskWindows();
   if (enabling) {
+    if (ownRound) return;
     RestoreTopMosts();
     EnableTaskWindows(disabledWindows_);
     disabledWindows_.clear();
     return;
   }
-  if (disabledWindows_.empty()) disabledWindows_ = DisableTaskWindows(appWindow_);
+  if (disabledWindows_.empty() && !ownRound) disabledWindows_ = DisableTaskWindows(appWindow_);
   LowerTopMosts(true);
 }
 

@@ -118,6 +118,18 @@ TEST_F(App, HiddenWindowHasItsClassStylesPlaceAndSystemMenu) {
   }
   EXPECT_NE(GetMenuState(menu, SC_MINIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
 
+  // A new icon reaches the window, its class and every form.
+  auto* form = new StandInForm(nullptr);
+  HICON question = LoadIconA(nullptr, IDI_QUESTION);
+  app_->SetIconHandle(question);
+  EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)), question);
+  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(window, WM_QUERYDRAGICON, 0, 0)), question);
+  EXPECT_EQ(form->performed, std::vector<UINT>{0xB01Du});
+  app_->SetIconHandle(nullptr);
+  EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)),
+            LoadIconA(nullptr, IDI_APPLICATION));
+  form->Free();
+
   EXPECT_EQ(app_->AppTitle(), DefaultAppTitle());
   app_->SetAppTitle("Other");
   char caption[64] = {};
@@ -322,6 +334,13 @@ TEST_F(App, ReportExceptionShowsFrameworkErrorsWithTheFullStopRule) {
   EXPECT_TRUE(boxes.empty());
   ASSERT_EQ(lastChance.size(), 1u);
   EXPECT_EQ(lastChance[0].substr(0, lastChance[0].find('|')), LoadMessage(msg::kApplicationError));
+
+  // Disabling the application window keeps the user away from the thread's other windows
+  // until it is enabled again.
+  EnableWindow(app_->AppWindow(), FALSE);
+  EXPECT_FALSE(IsWindowEnabled(watchedWindow));
+  EnableWindow(app_->AppWindow(), TRUE);
+  EXPECT_TRUE(IsWindowEnabled(watchedWindow));
   DestroyWindow(watchedWindow);
   watchedWindow = nullptr;
 }
