@@ -222,6 +222,22 @@ TEST(Window, HidingAChildRepaintsWhatWasUnderIt) {
   EXPECT_EQ(ClientPixels(tree.root->HandleValue()).At(105, 15), kGreen);
 }
 
+TEST(Window, AtMostFourCanvasesKeepAWindowDCAndLockedOnesSurviveTheSweep) {
+  PaintedTree tree;
+  std::vector<TSwatch*> swatches = {tree.red, tree.blue, tree.yellow};
+  for (int i = 0; i < 3; ++i) swatches.push_back(AddSwatch(tree.root, {0, 0, 5, 5}, kRed, false));
+  for (TSwatch* s : swatches) s->Canvas()->Handle();
+  EXPECT_EQ(CachedCanvasCount(), kCanvasCacheLimit);
+  TControlCanvas* newest = swatches.back()->Canvas();
+  newest->LockCanvas();
+  FreeCachedDeviceContexts();
+  EXPECT_EQ(CachedCanvasCount(), 1);
+  EXPECT_TRUE(newest->HandleAllocated());
+  newest->UnlockCanvas();
+  FreeCachedDeviceContexts();
+  EXPECT_EQ(CachedCanvasCount(), 0);
+}
+
 TEST(Window, RepaintsAndHideShowCyclesLeakNothing) {
   { PaintedTree warmUp; }  // system caches (window DCs, classes) fill on first use
   PumpMessages();
