@@ -157,6 +157,7 @@ class TControl : public TComponent {
   // Every message to the control enters through this hook (default: HandleControlMessage).
   TMethod<MessageRecord&> MessageEntryHook;
   virtual void HandleControlMessage(MessageRecord& message);
+  virtual bool PreProcessMessage(MSG& /*message*/) { return false; }
   // Runs the handler for the record's number along the class chain, else HandleUnclaimed.
   void DispatchByNumber(MessageRecord& message);
   // The nearest handler strictly above `ownClass` for the number, else HandleUnclaimed.
