@@ -4,7 +4,6 @@
 #include "classes/standard_types.h"
 #include "controls/control.h"
 #include "controls/controls_host.h"
-#include "controls/mouse.h"
 #include "controls/win_control.h"
 
 namespace {
@@ -66,8 +65,6 @@ void TControl::HandleControlMessage(MessageRecord& message) {
     } else if (message.Msg == WM_LBUTTONUP) {
       ExcludeStatus(stLeftButtonDown);
     }
-  } else if (Mouse != nullptr && msg != 0 && msg == Mouse->RegisteredWheelMessage()) {
-    return;  // wheel events are not dispatched by this framework
   }
   DispatchByNumber(message);
 }

@@ -30,7 +30,7 @@ void ControlsModuleStartup() {
                 static_cast<unsigned>(GetCurrentThreadId()));
   controlAtom = GlobalAddAtomA(controlAtomText);
   objectInstanceMessage = RegisterWindowMessageA(controlAtomText);
-  Mouse = new TMouse;
+  CreateMouse();
   Host().CreateProcessObjects();
   // The registry keeps every registration for the life of the process: register once.
   if (!cursorMapRegistered) {
@@ -41,8 +41,7 @@ void ControlsModuleStartup() {
 
 void ControlsModuleShutdown() {
   Host().DestroyProcessObjects();
-  TObject::FreeObject(Mouse);
-  Mouse = nullptr;
+  FreeMouse();
   if (controlAtom != 0) GlobalDeleteAtom(controlAtom);
   if (windowAtom != 0) GlobalDeleteAtom(windowAtom);
   controlAtom = 0;

@@ -1,6 +1,12 @@
 #include "controls/mouse.h"
 
-TMouse* Mouse = nullptr;
+namespace {
+TOwnedPtr<TMouse> mouse;
+}  // namespace
+
+TMouse* Mouse() { return mouse.get(); }
+void CreateMouse() { mouse.reset(new TMouse); }
+void FreeMouse() { mouse.reset(); }
 
 TMouse::TMouse() {
   wheelPresent_ = GetSystemMetrics(SM_MOUSEWHEELPRESENT) != 0;

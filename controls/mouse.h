@@ -25,4 +25,6 @@ class TMouse : public TObject {
 };
 
 // Made by the controls module start-up; null before and after.
-extern TMouse* Mouse;
+TMouse* Mouse();
+void CreateMouse();
+void FreeMouse();

@@ -92,9 +92,13 @@ int64_t TCustomPanel::EdgeWidth() const {
 
 void TCustomPanel::ShrinkClientArea(RECT& rect) {
   TCustomControl::ShrinkClientArea(rect);
-  InflateRect(&rect, -borderWidth_, -borderWidth_);
-  if (bevelOuter_ != bvNone) InflateRect(&rect, -bevelWidth_, -bevelWidth_);
-  if (bevelInner_ != bvNone) InflateRect(&rect, -bevelWidth_, -bevelWidth_);
+  // Widths read from a stream may be absurd: the inset is held at the 32-bit range.
+  const int64_t inset = EdgeWidth();
+  const auto moved = [](LONG edge, int64_t by) {
+    return static_cast<LONG>(std::clamp<int64_t>(edge + by, INT32_MIN, INT32_MAX));
+  };
+  rect = {moved(rect.left, inset), moved(rect.top, inset), moved(rect.right, -inset),
+          moved(rect.bottom, -inset)};
 }
 
 void TCustomPanel::FillCreationParams(CreationParams& params) {

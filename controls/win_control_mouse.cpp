@@ -98,9 +98,10 @@ bool TWinControl::RouteMouseToChild(MessageRecord& message) {
 }
 
 void TWinControl::SetMouseControl(TControl* control) {
-  if (mouseControl_ != nullptr) UnwatchForFree(mouseControl_);
+  // The control itself needs no watching: its own destruction ends the field.
+  if (mouseControl_ != nullptr && mouseControl_ != this) UnwatchForFree(mouseControl_);
   mouseControl_ = control;
-  if (control != nullptr) WatchForFree(control);
+  if (control != nullptr && control != this) WatchForFree(control);
 }
 
 void TWinControl::TrackMouseTarget(MessageRecord& m) {

@@ -34,20 +34,27 @@ class PaintSession {
   HDC dc_ = nullptr;
 };
 
+// Whether clipping left nothing to paint. The clip region's type alone does not include the
+// area the DC is limited to (the update region of a paint DC), so ask for the box too.
+bool NothingLeft(HDC dc, int region) {
+  RECT box;
+  return region == NULLREGION || GetClipBox(dc, &box) == NULLREGION;
+}
+
 void PaintPassWith(TWinControl& control, HDC dc) {
   const auto& plain = control.PlainChildren();
   if (plain.empty()) {
     control.PaintOwnSurface(dc);
   } else {
     SavedDCState state(dc);
-    int region = SIMPLEREGION;
+    bool covered = false;
     for (TControl* child : plain) {
       if (!child->IsShown() || !child->HasTrait(ctOpaque)) continue;
       const RECT r = child->BoundsRect();
-      region = ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
-      if (region == NULLREGION) break;
+      covered = NothingLeft(dc, ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom));
+      if (covered) break;
     }
-    if (region != NULLREGION) control.PaintOwnSurface(dc);
+    if (!covered) control.PaintOwnSurface(dc);
   }
   control.PaintChildren(dc, nullptr);
 }

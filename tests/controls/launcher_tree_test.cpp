@@ -162,9 +162,9 @@ TEST_F(LauncherTreeTest, ReleaseOnExitClicksOnceAndOnePixelRightNever) {
 TEST_F(LauncherTreeTest, RepaintsAndHideShowCyclesGiveBackEveryHandleAndNeverDecodeAgain) {
   TBitmap* decoded = Artwork()->DecodedBitmap();
   ASSERT_NE(decoded, nullptr);
-  const views_test::HandleCensus before = views_test::TakeHandleCensus();
-  ASSERT_GT(before.gdiObjects, 0);
-  ASSERT_GT(before.windows, 0);
+  const HandleCensus before = HandleCensus::Take();
+  ASSERT_FALSE(before.gdiKinds.empty());
+  ASSERT_FALSE(before.windows.empty());
   for (int i = 0; i < 100; ++i) Repaint();
   for (int i = 0; i < 20; ++i) {
     root_->Hide();
@@ -173,9 +173,9 @@ TEST_F(LauncherTreeTest, RepaintsAndHideShowCyclesGiveBackEveryHandleAndNeverDec
     Repaint();
   }
   EXPECT_EQ(Artwork()->DecodedBitmap(), decoded);
-  const views_test::HandleCensus after = views_test::TakeHandleCensus();
-  EXPECT_EQ(after.gdiObjects, before.gdiObjects);
-  EXPECT_EQ(after.windows, before.windows);
+  const HandleCensus after = HandleCensus::Take();
+  EXPECT_EQ(before.GrowthTo(after), "");
+  EXPECT_EQ(after.GrowthTo(before), "");
 }
 
 }  // namespace

@@ -4,10 +4,14 @@
 
 #include <climits>
 
+#include "classes/streams.h"
 #include "controls/image.h"
 #include "controls/panel.h"
 #include "controls/picture_placement.h"
 #include "graphics/bitmap.h"
+#include "graphics/jpeg_image.h"
+#include "runtime/exception.h"
+#include "tests/controls/handle_census.h"
 #include "tests/controls/views_test_util.h"
 
 namespace {
@@ -123,6 +127,30 @@ TEST(ImageTest, DrawsThePictureIntoItsDestination) {
   EXPECT_FALSE(image->Drawing());
 }
 
+TEST(ImageTest, AnUndecodablePictureFailsThePaintAndGivesEverythingBack) {
+  Surface surface(105, 105);
+  const HandleCensus before = HandleCensus::Take();
+  TOwnedPtr<TImage> image(new TImage(nullptr));
+  image->SetStretch(true);
+  image->Picture()->ForceGraphicClass(TJPEGImage::StaticClass());
+  const char junk[] = "\xFF\xD8\xFF\xE0 this is not a JPEG file at all";
+  TMemoryStream stream;
+  stream.WriteBuffer(junk, sizeof junk);
+  stream.SetPosition(0);
+  // The header is read as soon as the image asks for the picture's size.
+  EXPECT_THROW(image->Picture()->Graphic()->LoadStream(stream), EJPEG);
+  // Painting it fails the same way (or draws nothing); the image is not left drawing.
+  try {
+    Deliver(image.get(), WM_PAINT, reinterpret_cast<WPARAM>(surface.Dc()));
+  } catch (const EJPEG&) {
+  }
+  EXPECT_FALSE(image->Drawing());
+  image.reset();
+  const HandleCensus after = HandleCensus::Take();
+  EXPECT_EQ(before.GrowthTo(after), "");
+  EXPECT_EQ(after.GrowthTo(before), "");
+}
+
 TEST(PanelTest, ConstructedSeeThroughAndOpaqueWhenParentBackgroundIsOff) {
   TOwnedPtr<TPanel> panel(new TPanel(nullptr));
   EXPECT_EQ(panel->Width(), 185);
@@ -191,6 +219,50 @@ TEST(PanelTest, ChildrenAreArrangedInsideBorderAndBevels) {
     EXPECT_EQ(child->BoundsRect().right, 100 - c.inset);
     EXPECT_EQ(child->BoundsRect().bottom, 60 - c.inset);
   }
+}
+
+TEST(PanelTest, ResizeRepaintsAllOrOnlyTheEdgeStrips) {
+  struct Case {
+    bool fullRepaint;
+    const char* caption;
+    int firstDirtyColumn;  // of a 100 x 30 panel widened to 120 with a one-pixel bevel
+  };
+  const Case cases[] = {{true, "", 0}, {false, "Caption", 0}, {false, "", 98}};
+  views_test::HostWindow host(200, 100);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.fullRepaint << " '" << c.caption << "'");
+    TOwnedPtr<TPanel> panel(new TPanel(nullptr));
+    panel->SetBounds(0, 0, 100, 30);
+    panel->SetFullRepaint(c.fullRepaint);
+    panel->SetCaption(c.caption);
+    panel->SetHostWindow(host.Get());
+    const HWND window = panel->Handle();
+    ShowWindow(window, SW_SHOWNA);
+    UpdateWindow(window);
+    ValidateRect(window, nullptr);
+    panel->SetBounds(0, 0, 120, 30);
+    RECT dirty = {};
+    GetUpdateRect(window, &dirty, FALSE);
+    EXPECT_EQ(dirty.left, c.firstDirtyColumn);
+    EXPECT_EQ(dirty.right, 120);
+    EXPECT_EQ(dirty.top, 0);
+    EXPECT_EQ(dirty.bottom, 30);
+  }
+}
+
+TEST(PanelTest, AnAbsurdBevelWidthFramesTheWholePanelAndEnds) {
+  TOwnedPtr<TPanel> panel(new TPanel(nullptr));
+  panel->SetBounds(0, 0, 20, 12);
+  panel->SetBevelWidth(INT_MAX);
+  panel->SetColor(clBlue);
+  Surface surface(20, 12, RGB(1, 2, 3));
+  Deliver(panel.get(), WM_PAINT, reinterpret_cast<WPARAM>(surface.Dc()));
+  GdiFlush();
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+  EXPECT_EQ(
+      surface.InkBox({0, 0, 20, 12}, [&](COLORREF c) { return c != shadow && c != highlight; }),
+      (RECT{0, 0, 0, 0}));
 }
 
 // Exposes the creation parameters a panel would build its window with.

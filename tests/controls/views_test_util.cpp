@@ -1,5 +1,6 @@
 #include "tests/controls/views_test_util.h"
 
+#include <span>
 #include <stdexcept>
 
 #include "classes/reader.h"
@@ -79,6 +80,7 @@ HostWindow::HostWindow(int width, int height) {
 HostWindow::~HostWindow() { DestroyWindow(window_); }
 
 namespace {
+// In start-up order; the runtime core and JPEG entries are shared by both uses below.
 constexpr ModuleEntry kModules[] = {
     {"runtime", &RuntimeCoreStartup, &RuntimeCoreShutdown},
     {"graphics", &GraphicsModuleStartup, &GraphicsModuleShutdown},
@@ -90,6 +92,12 @@ constexpr ModuleEntry kModules[] = {
 void StartModules() { RunModuleStartups(kModules); }
 void StopModules() { RunModuleShutdowns(); }
 
+// Already started entries are skipped, so the benchmark's full start-up stays single.
+void EnsureJpegModule() {
+  RunModuleStartups(std::span(kModules).first(1));
+  RunModuleStartups(std::span(kModules).last(1));
+}
+
 void PumpMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -99,6 +107,7 @@ void PumpMessages() {
 }
 
 TOwnedPtr<formtool::CheckForm> ReadLauncherTree() {
+  EnsureJpegModule();
   const samples::Bytes bytes = samples::LauncherFormStream();
   if (bytes.empty()) throw std::runtime_error("no TFORM1.bin beside the tests");
   TMemoryStream stream;

@@ -73,10 +73,13 @@ class HostWindow {
   HWND window_ = nullptr;
 };
 
-// Module start-ups the real classes need (runtime, graphics, controls, JPEG), once; and
-// their shut-downs.
+// Module start-ups the real classes need (runtime, graphics, controls, JPEG), for a
+// program of its own (the benchmark); and their shut-downs.
 void StartModules();
 void StopModules();
+// In the control tests, whose environment starts graphics and controls: the runtime core
+// and the JPEG module, started once on first need and left running.
+void EnsureJpegModule();
 
 // Delivers pending messages of this thread until none is left.
 void PumpMessages();

@@ -1,0 +1,91 @@
+#pragma once
+// Shared set-up of the controls tests: the graphics and controls modules started once per
+// process with a stand-in host, a visible top-level window to host a tree of controls,
+// a logging control class, pumping and pixel read-back.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "controls/controls_host.h"
+#include "controls/graphic_control.h"
+#include "controls/win_control.h"
+#include "platform/win32.h"
+
+// Records what the controls ask of the application and screen.
+class StandInHost : public ControlsHost {
+ public:
+  HCURSOR CursorHandleFor(TCursor cursor) override;
+  TCursor CursorOverride() override { return cursorOverride; }
+  void ForgetControl(TControl* control) override { forgotten.push_back(control); }
+  void ReportException(TControl* control, std::exception_ptr error) override;
+
+  TCursor cursorOverride = crDefault;
+  std::vector<TCursor> cursorsAsked;
+  std::vector<TControl*> forgotten;
+  std::vector<std::string> reported;
+};
+
+StandInHost& TestHost();
+
+// Dispatches every queued message of this thread.
+void PumpMessages();
+
+// A visible borderless top-level window at a fixed screen place, hosting a windowed root.
+class HostWindow {
+ public:
+  HostWindow(int x = 100, int y = 100, int width = 320, int height = 240);
+  ~HostWindow();
+  HostWindow(const HostWindow&) = delete;
+  HostWindow& operator=(const HostWindow&) = delete;
+  HWND Get() const { return window_; }
+
+ private:
+  HWND window_;
+};
+
+// A container whose every message is logged (number, WParam, LParam) before handling.
+class TLogWinControl : public TWinControl {
+ public:
+  explicit TLogWinControl(TComponent* owner);
+  static const ClassMetadata& StaticMeta();
+  const ClassMetadata& Meta() const override { return StaticMeta(); }
+  void HandleControlMessage(MessageRecord& message) override;
+  void PaintOwnSurface(HDC dc) override;
+
+  std::vector<MessageRecord> log;
+  int surfacePaints = 0;
+};
+
+// A non-windowed control that fills itself with one colour and logs what it receives.
+class TSwatch : public TGraphicControl {
+ public:
+  explicit TSwatch(TComponent* owner);
+  static const ClassMetadata& StaticMeta();
+  const ClassMetadata& Meta() const override { return StaticMeta(); }
+  void HandleControlMessage(MessageRecord& message) override;
+
+  COLORREF fill = RGB(255, 0, 0);
+  int paints = 0;
+  std::vector<MessageRecord> log;
+
+ protected:
+  void DrawContent() override;
+};
+
+// The pixels of a window's client area, read through a window DC blitted into a DIB.
+class ClientPixels {
+ public:
+  explicit ClientPixels(HWND window);
+  COLORREF At(int x, int y) const;
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+ private:
+  int width_ = 0, height_ = 0;
+  std::vector<uint32_t> bits_;
+};
+
+// Messages of `log` with numbers in `wanted`, in order.
+std::vector<UINT> Filtered(const std::vector<MessageRecord>& log, const std::vector<UINT>& wanted);
