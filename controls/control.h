@@ -157,6 +157,9 @@ class TControl : public TComponent {
   // Every message to the control enters through this hook (default: HandleControlMessage).
   TMethod<MessageRecord&> MessageEntryHook;
   virtual void HandleControlMessage(MessageRecord& message);
+  // Asked by the message loop before a queued message for the control's window is
+  // translated and dispatched; true keeps it from being dispatched.
+  virtual bool PreProcessMessage(MSG& /*message*/) { return false; }
   // Runs the handler for the record's number along the class chain, else HandleUnclaimed.
   void DispatchByNumber(MessageRecord& message);
   // The nearest handler strictly above `ownClass` for the number, else HandleUnclaimed.

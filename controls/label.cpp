@@ -191,12 +191,9 @@ void TCustomLabel::HandleDialogChar(MessageRecord& m) {
   m.Result = 1;
 }
 
-const MessageTable TCustomLabel::kMessages{[] {
-  static const MessageEntry entries[] = {On<&TCustomLabel::HandleTextChanged>(IM_TEXT_CHANGED),
-                                         On<&TCustomLabel::HandleFontChanged>(IM_FONT_CHANGED),
-                                         On<&TCustomLabel::HandleDialogChar>(IM_DIALOG_CHAR)};
-  return std::span<const MessageEntry>(entries);
-}()};
+const MessageTable TCustomLabel::kMessages{On<&TCustomLabel::HandleTextChanged>(IM_TEXT_CHANGED),
+                                           On<&TCustomLabel::HandleFontChanged>(IM_FONT_CHANGED),
+                                           On<&TCustomLabel::HandleDialogChar>(IM_DIALOG_CHAR)};
 
 const ClassMetadata& TCustomLabel::StaticMeta() {
   static const ClassMetadata meta =

@@ -161,13 +161,10 @@ void TCustomPanel::HandleWindowPosChanged(MessageRecord& m) {
   DispatchInherited(TCustomPanel::StaticMeta(), m);
 }
 
-const MessageTable TCustomPanel::kMessages{[] {
-  static const MessageEntry entries[] = {
-      On<&TCustomPanel::HandleBorderChanged>(IM_BORDER_CHANGED),
-      On<&TCustomPanel::HandleTextChanged>(IM_TEXT_CHANGED),
-      On<&TCustomPanel::HandleWindowPosChanged>(WM_WINDOWPOSCHANGED)};
-  return std::span<const MessageEntry>(entries);
-}()};
+const MessageTable TCustomPanel::kMessages{
+    On<&TCustomPanel::HandleBorderChanged>(IM_BORDER_CHANGED),
+    On<&TCustomPanel::HandleTextChanged>(IM_TEXT_CHANGED),
+    On<&TCustomPanel::HandleWindowPosChanged>(WM_WINDOWPOSCHANGED)};
 
 const ClassMetadata& TCustomPanel::StaticMeta() {
   static const ClassMetadata meta =

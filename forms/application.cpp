@@ -5,6 +5,7 @@
 #include "controls/control_messages.h"
 #include "controls/win_control.h"
 #include "forms/app_title.h"
+#include "forms/form.h"
 #include "forms/form_link.h"
 #include "forms/multi_monitor.h"
 #include "forms/screen.h"
@@ -169,7 +170,12 @@ void TApplication::MakeForm(const ClassMetadata& cls,
                             const std::function<void(TComponent*)>& publish) {
   TComponent* made = nullptr;
   try {
-    made = cls.Construct(this);
+    if (cls.InheritsFrom(TCustomForm::StaticMeta())) {
+      // A form is published as soon as it exists, before its definition is read.
+      made = ConstructFormOfClass(cls, this, [&publish](TCustomForm* form) { publish(form); });
+    } else {
+      made = cls.Construct(this);
+    }
   } catch (...) {
     publish(nullptr);
     throw;

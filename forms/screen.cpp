@@ -109,15 +109,11 @@ TScreen::~TScreen() {
 
 void TScreen::EnlistForm(FormLink* form) {
   customForms_.push_back(form);
-  if (form->IsPlainForm()) {
-    forms_.push_back(form);
-    if (TApplication* application = Application()) application->UpdateAppWindowVisible();
-  }
+  if (TApplication* application = Application()) application->UpdateAppWindowVisible();
 }
 
 void TScreen::DelistForm(FormLink* form) {
   Remove(customForms_, form);
-  Remove(forms_, form);
   TApplication* application = Application();
   if (application) {
     application->ForgetForm(form);
@@ -129,7 +125,18 @@ void TScreen::DelistForm(FormLink* form) {
 }
 
 FormLink* TScreen::CustomFormAt(int index) const { return At(customForms_, index); }
-FormLink* TScreen::FormAt(int index) const { return At(forms_, index); }
+int TScreen::FormCount() const {
+  return static_cast<int>(std::count_if(customForms_.begin(), customForms_.end(),
+                                        [](const FormLink* form) { return form->IsPlainForm(); }));
+}
+
+FormLink* TScreen::FormAt(int index) const {
+  int seen = 0;
+  for (FormLink* form : customForms_) {
+    if (form->IsPlainForm() && seen++ == index) return form;
+  }
+  throw EListError(msg::kListIndexError, {index});
+}
 
 // --- focus ----------------------------------------------------------------------------
 
@@ -138,12 +145,7 @@ void TScreen::NoteFocus(FormLink* form, TWinControl* control) {
   currentControlId_ = control;
   currentCustomForm_ = form;
   MoveToFront(customForms_, form);
-  if (form && form->IsPlainForm()) {
-    currentForm_ = form;
-    MoveToFront(forms_, form);
-  } else {
-    currentForm_ = nullptr;
-  }
+  currentForm_ = form && form->IsPlainForm() ? form : nullptr;
 }
 
 void TScreen::Forget(FormLink* form, const TControl* control) {

@@ -34,8 +34,9 @@ class TScreen : public TComponent {
   int CustomFormCount() const { return static_cast<int>(customForms_.size()); }
   // Raises EListError "List index out of bounds (%d)" for a bad index.
   FormLink* CustomFormAt(int index) const;
-  // The forms that are TForm (or descendants), same order.
-  int FormCount() const { return static_cast<int>(forms_.size()); }
+  // The forms that are TForm (or descendants), same order. Worked out when asked, so a
+  // form enlisted from inside its constructor is counted by its complete class.
+  int FormCount() const;
   FormLink* FormAt(int index) const;
 
   // --- focus ----------------------------------------------------------------------
@@ -100,7 +101,6 @@ class TScreen : public TComponent {
 
   CursorTable cursors_;
   std::vector<FormLink*> customForms_;
-  std::vector<FormLink*> forms_;
   TWinControl* currentControl_ = nullptr;
   // The same control as a TControl, compared with controls that are being destroyed.
   const TControl* currentControlId_ = nullptr;

@@ -84,7 +84,7 @@ TEST(AppTitle, IsTheFileNameUpToItsFirstDotWithTheRestLowerCased) {
       {"C:\\Games\\a.b.exe", "a"},
       {"C:\\dir.v2\\LAUNCHER.EXE", "Launcher"},
       {"Z:\\bin\\x", "x"},
-      {"plain.exe", "Plain"},
+      {"plain.exe", "plain"},
       {"C:\\folder\\", ""},
   };
   for (const auto& [path, title] : cases) EXPECT_EQ(AppTitleFromModulePath(path), title) << path;
@@ -210,6 +210,7 @@ struct Filter : TObject {
   int seen = 0;
   void OnMessage(MSG& message, bool& handled) {
     if (message.message == WM_USER + 1) throw Exception("Filter failed");
+    if (message.message != WM_USER && message.message != WM_KEYDOWN) return;
     ++seen;
     handled = handles;
   }
@@ -244,7 +245,7 @@ TEST_F(App, TakeMessageOffersTheFilterAndTheKeyTestBeforeDispatching) {
     filter.handles = c.filterHandles;
     reflectedAnswer = c.reflected;
     filter.seen = 0;
-    PostMessageA(window, c.message, 'Q', 0);
+    PostMessageA(window, c.message, VK_F5, 0);  // a key without a character
     MSG message;
     ASSERT_TRUE(app_->TakeMessage(message));
     EXPECT_EQ(message.message, c.message);
@@ -254,6 +255,7 @@ TEST_F(App, TakeMessageOffersTheFilterAndTheKeyTestBeforeDispatching) {
   MSG message;
   EXPECT_FALSE(app_->TakeMessage(message));  // nothing queued
 
+  filter.seen = 0;
   PostQuitMessage(0);
   EXPECT_TRUE(app_->TakeMessage(message));
   EXPECT_TRUE(app_->QuitRequested());
@@ -352,8 +354,8 @@ TEST_F(App, WorkFromOtherThreadsRunsOnTheMainThreadWhenWokenOrIdle) {
   EXPECT_EQ(caught, "from main");
 }
 
-TEST(AppWindow, IsShownExactlyWhileSomeFormIsVisible) {
-  HWND window = Application()->AppWindow();
+TEST_F(App, WindowIsShownExactlyWhileSomeFormIsVisible) {
+  HWND window = app_->AppWindow();
   ASSERT_FALSE(IsWindowVisible(window));
   auto* form = new StandInForm(nullptr);
   auto* other = new StandInForm(nullptr);

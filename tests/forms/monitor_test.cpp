@@ -51,7 +51,13 @@ TEST_F(SingleMonitor, AnswersAsOneMonitorCoveringThePrimaryScreen) {
   RECT straddling{-50, -50, 10, 10};
   EXPECT_EQ(multimon::MonitorFromRect(&outside, MONITOR_DEFAULTTONULL), nullptr);
   EXPECT_EQ(multimon::MonitorFromRect(&straddling, MONITOR_DEFAULTTONULL), one);
-  EXPECT_EQ(multimon::MonitorFromWindow(Application()->AppWindow(), MONITOR_DEFAULTTONULL), one);
+  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 10, 10, 50, 50, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  EXPECT_EQ(multimon::MonitorFromWindow(window, MONITOR_DEFAULTTONULL), one);
+  SetWindowPos(window, nullptr, -100, -100, 50, 50, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(multimon::MonitorFromWindow(window, MONITOR_DEFAULTTONULL), nullptr);
+  EXPECT_EQ(multimon::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), one);
+  DestroyWindow(window);
 
   MONITORINFO info{};
   info.cbSize = sizeof info;
