@@ -126,7 +126,8 @@ static double Now(void) {
 }
 
 /* Launcher: the title yellow and the three words green where the window draws them
- * (positions relative to the window); the bare window: its fill on a grid of points. */
+ * (positions relative to the window; the words' panel sits at (8, 496)); the bare window:
+ * its fill on a grid of points. */
 static int Painted(int mode, int left, int top) {
   if (mode == 0) {
     XImage* image = Grab(left, top, 846, 531);
@@ -138,7 +139,7 @@ static int Painted(int mode, int left, int top) {
     return all;
   }
   static const int boxes[4][4] = {
-      {232, 305, 424, 25}, {293, 500, 72, 19}, {385, 500, 75, 19}, {481, 500, 39, 19}};
+      {232, 305, 424, 25}, {301, 500, 72, 19}, {393, 500, 75, 19}, {489, 500, 39, 19}};
   for (int i = 0; i < 4; ++i) {
     struct Ink ink;
     unsigned long colour = i == 0 ? 0xFFFF00 : 0x008000;
