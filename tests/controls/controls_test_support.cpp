@@ -5,7 +5,10 @@
 #include "classes/metadata_builder.h"
 #include "controls/controls_module.h"
 #include "graphics/graphics_module.h"
+#include "graphics/jpeg_module.h"
 #include "runtime/exception.h"
+#include "runtime/modules.h"
+#include "runtime/startup.h"
 
 HCURSOR StandInHost::CursorHandleFor(TCursor cursor) {
   cursorsAsked.push_back(cursor);
@@ -29,17 +32,24 @@ StandInHost& TestHost() {
 }
 
 namespace {
+// The modules the program starts below the forms, in its order. One environment for the
+// whole controls_tests executable: a second one would start them twice.
+constexpr ModuleEntry kModules[] = {
+    {"runtime", &RuntimeCoreStartup, &RuntimeCoreShutdown},
+    {"graphics", &GraphicsModuleStartup, &GraphicsModuleShutdown},
+    {"controls", &ControlsModuleStartup, &ControlsModuleShutdown},
+    {"jpeg", &JpegModuleStartup, &JpegModuleShutdown},
+};
+
 class ControlsEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    GraphicsModuleStartup();
     InstallControlsHost(&TestHost());
-    ControlsModuleStartup();
+    RunModuleStartups(kModules);
   }
   void TearDown() override {
-    ControlsModuleShutdown();
+    RunModuleShutdowns();
     InstallControlsHost(nullptr);
-    GraphicsModuleShutdown();
   }
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ControlsEnvironment);

@@ -1,7 +1,7 @@
 #pragma once
-// Shared set-up of the controls tests: the graphics and controls modules started once per
-// process with a stand-in host, a visible top-level window to host a tree of controls,
-// a logging control class, pumping and pixel read-back.
+// Shared set-up of the controls tests: the runtime, graphics, controls and JPEG modules
+// started once per process (one gtest environment) with a stand-in host, a visible top-level window
+// to host a tree of controls, a logging control class, pumping and pixel read-back.
 #include <gtest/gtest.h>
 
 #include <cstdint>
