@@ -1,0 +1,43 @@
+#pragma once
+// Pixel storage shared by bitmaps, DIB sections and (later) window surfaces: rows of
+// 1, 4, 8, 16, 24 or 32 bits per pixel, with a colour table for the indexed formats and
+// channel masks for 16 and 32 bits. Drawing code converts a COLORREF once to the
+// surface's pixel value (Encode) and then works on raw values, as raster operations on
+// indexed formats act on indices.
+#include <cstdint>
+#include <vector>
+
+#include "platform/linux/win32_gdi.h"
+
+namespace linux_gdi {
+
+struct Surface {
+  int width = 0;
+  int height = 0;
+  int bitsPerPixel = 32;
+  int stride = 0;          // bytes from one row to the next, as laid out in memory
+  bool topDown = true;     // row 0 first in memory
+  uint8_t* bits = nullptr; // the first byte in memory (row height-1 for bottom-up)
+  // Channel masks for 16 and 32 bits (BI_RGB defaults filled in: 555 and 888).
+  uint32_t masks[3] = {0, 0, 0};
+  std::vector<RGBQUAD> colors;  // colour table of the indexed formats
+
+  uint8_t* Row(int y) const {
+    return bits + static_cast<ptrdiff_t>(topDown ? y : height - 1 - y) * stride;
+  }
+  uint32_t ReadRaw(int x, int y) const;
+  void WriteRaw(int x, int y, uint32_t value) const;
+  // The pixel value that shows `color` (0x00BBGGRR) best: exact for direct formats
+  // within their precision, the nearest colour-table entry for indexed ones.
+  uint32_t Encode(COLORREF color) const;
+  // The colour a pixel value shows, as 0x00BBGGRR.
+  COLORREF Decode(uint32_t value) const;
+  COLORREF ReadColor(int x, int y) const { return Decode(ReadRaw(x, y)); }
+  // Mask of the bits a pixel value uses (0xFFFFFFFF for 32 bits).
+  uint32_t ValueMask() const;
+};
+
+// Bytes per row of a DIB: padded to 32 bits.
+int DibStride(int width, int bitsPerPixel);
+
+}  // namespace linux_gdi
