@@ -10,8 +10,6 @@ namespace {
 namespace lf = layout_flags;
 
 constexpr std::string_view kEllipsis = "...";
-// Tab stops lie this many average character widths apart.
-constexpr int kTabChars = 8;
 
 // A logical line with its accelerator prefixes resolved.
 struct Display {
@@ -40,7 +38,7 @@ Display ResolvePrefixes(std::string_view line, bool noPrefix) {
 class Measurer {
  public:
   Measurer(const LayoutFont& font, bool expandTabs)
-      : font_(font), tabWidth_(expandTabs ? std::max(1, kTabChars * font.aveCharWidth) : 0) {}
+      : font_(font), tabWidth_(expandTabs ? std::max(1, font.tabChars * font.aveCharWidth) : 0) {}
 
   // The pen position after `c` drawn at `x` (from the line's left edge).
   long long Next(long long x, char c) const {

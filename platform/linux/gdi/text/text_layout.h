@@ -18,6 +18,7 @@ constexpr unsigned kBottom = 0x0008;
 constexpr unsigned kWordBreak = 0x0010;
 constexpr unsigned kSingleLine = 0x0020;
 constexpr unsigned kExpandTabs = 0x0040;
+constexpr unsigned kTabStop = 0x0080;
 constexpr unsigned kExternalLeading = 0x0200;
 constexpr unsigned kCalcRect = 0x0400;
 constexpr unsigned kNoPrefix = 0x0800;
@@ -39,6 +40,7 @@ struct LayoutFont {
   int height = 0;
   int externalLeading = 0;
   int aveCharWidth = 0;
+  int tabChars = 8;  // tab stops lie this many average character widths apart
 };
 
 // A piece of a line drawn from one pen position (tabs split a line into runs).
