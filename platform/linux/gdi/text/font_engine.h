@@ -52,9 +52,10 @@ struct FontMetrics {
 
 // A rendered glyph: 8-bit coverage rows, placed relative to the pen position on the baseline.
 struct Glyph {
-  int advance = 0;
-  int left = 0;  // first column, right of the pen
-  int top = 0;   // first row, above the baseline
+  int advance = 0;      // what measuring counts
+  int drawAdvance = 0;  // how far drawing moves the pen (differs for embedded bitmaps)
+  int left = 0;         // first column, right of the pen
+  int top = 0;          // first row, above the baseline
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> coverage;  // width * height, row by row

@@ -41,7 +41,7 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl)
   }
   std::shared_ptr<Font> font = gdi_text::SelectedFont(*dc);
   psizl->cx = ClampToLong(gdi_text::TextWidth(*font, *text));
-  psizl->cy = font->Metrics().height;
+  psizl->cy = text->empty() ? 0 : font->Metrics().height;
   return TRUE;
 }
 

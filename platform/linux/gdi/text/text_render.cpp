@@ -99,7 +99,7 @@ void TextPainter::Run(Font& font, long long x, long long y, std::string_view tex
     if (pen > last) break;
     const Glyph& glyph = font.GlyphOf(characters[static_cast<unsigned char>(c)]);
     if (pen >= first && !glyph.coverage.empty()) Blend(glyph, pen, baseline);
-    pen += glyph.advance;
+    pen += glyph.drawAdvance;
   }
   if (metrics.underline) {
     const long long top = baseline + metrics.underlineOffset;
