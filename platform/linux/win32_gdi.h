@@ -295,6 +295,13 @@
 #define COLOR_MENUHILIGHT 29
 #define COLOR_MENUBAR 30
 
+// Clipboard formats the graphics layer names.
+#define CF_BITMAP 2
+#define CF_METAFILEPICT 3
+#define CF_DIB 8
+#define CF_PALETTE 9
+#define CF_ENHMETAFILE 14
+
 typedef struct tagLOGPEN {
   UINT lopnStyle;
   POINT lopnWidth;

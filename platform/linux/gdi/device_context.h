@@ -67,9 +67,16 @@ struct DrawTarget {
   Region clip;                 // surface pixels that may be written
   POINT offset{0, 0};          // logical (x, y) is surface (x + offset.x, y + offset.y)
 
-  POINT ToSurface(int x, int y) const { return {x + offset.x, y + offset.y}; }
+  // Logical to surface coordinates, held within +-2^30 so later arithmetic cannot overflow.
+  POINT ToSurface(int x, int y) const { return {Shift(x, offset.x), Shift(y, offset.y)}; }
   RECT ToSurface(const RECT& r) const {
-    return {r.left + offset.x, r.top + offset.y, r.right + offset.x, r.bottom + offset.y};
+    return {Shift(r.left, offset.x), Shift(r.top, offset.y), Shift(r.right, offset.x),
+            Shift(r.bottom, offset.y)};
+  }
+  static LONG Shift(LONG v, LONG by) {
+    const int64_t s = int64_t{v} + by;
+    constexpr int64_t kLimit = 0x40000000;
+    return static_cast<LONG>(s < -kLimit ? -kLimit : s > kLimit ? kLimit : s);
   }
 };
 

@@ -8,7 +8,7 @@
 
 #include "platform/linux/gdi/region.h"
 #include "platform/linux/gdi/surface.h"
-#include "platform/linux/win32_gdi.h"
+#include "platform/win32.h"
 
 namespace linux_gdi {
 
@@ -22,8 +22,10 @@ class GdiObject {
   // OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_BITMAP, OBJ_PAL, OBJ_REGION, OBJ_DC or OBJ_MEMDC.
   DWORD Type() const { return type_; }
   bool stock = false;
-  // Device contexts this object is selected into; DeleteObject refuses while non-zero.
+  // References from DC states (current and saved). DeleteObject of a referenced object
+  // only marks it; it goes when the last reference does, as on Windows.
   int selections = 0;
+  bool deletePending = false;
 
  private:
   DWORD type_;
@@ -40,6 +42,7 @@ struct BrushObject : GdiObject {
   // BS_PATTERN: a private copy of the bitmap's pixels; a 1-bit pattern is drawn in the
   // DC's text (0) and background (1) colours.
   Surface pattern;
+  bool patternMono = false;
   std::vector<uint8_t> patternBits;
   HBITMAP patternHandle = nullptr;  // the bitmap named at creation (GetObject reports it)
 };
@@ -51,12 +54,11 @@ struct FontObject : GdiObject {
 
 struct BitmapObject : GdiObject {
   BitmapObject() : GdiObject(OBJ_BITMAP) {}
-  ~BitmapObject() override;
   Surface surface;
+  std::vector<uint8_t> storage;  // the pixels surface.bits points into
   bool dibSection = false;
   DWORD compression = BI_RGB;  // of a DIB section: BI_RGB or BI_BITFIELDS
   int dibHeight = 0;           // signed height the DIB section was created with
-  bool ownsBits = true;
   HDC selectedInto = nullptr;  // a bitmap is selected into one DC at a time
 };
 
@@ -78,6 +80,13 @@ HGDIOBJ AddObject(std::unique_ptr<GdiObject> object);
 GdiObject* FindObject(HGDIOBJ handle, DWORD type = 0);
 // Removes and destroys an object; false if the handle is not live.
 bool RemoveObject(HGDIOBJ handle);
+// A DC state starts or stops referring to an object (null and stale handles ignored).
+void Retain(HGDIOBJ handle);
+void Release(HGDIOBJ handle);
+// The stock object `index` (GetStockObject numbering) or the default bitmap of memory
+// DCs (kDefaultBitmap).
+constexpr int kDefaultBitmap = 100;
+HGDIOBJ Stock(int index);
 // Number of live objects of a type (OBJ_*), stock objects not counted.
 int LiveObjectCount(DWORD type);
 

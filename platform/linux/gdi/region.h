@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/linux/win32_types.h"
+#include "platform/win32.h"
 
 namespace linux_gdi {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/linux/win32_gdi.h"
+#include "platform/win32.h"
 
 namespace linux_gdi {
 
@@ -15,12 +15,13 @@ struct Surface {
   int width = 0;
   int height = 0;
   int bitsPerPixel = 32;
-  int stride = 0;          // bytes from one row to the next, as laid out in memory
-  bool topDown = true;     // row 0 first in memory
-  uint8_t* bits = nullptr; // the first byte in memory (row height-1 for bottom-up)
+  int stride = 0;           // bytes from one row to the next, as laid out in memory
+  bool topDown = true;      // row 0 first in memory
+  uint8_t* bits = nullptr;  // the first byte in memory (row height-1 for bottom-up)
   // Channel masks for 16 and 32 bits (BI_RGB defaults filled in: 555 and 888).
   uint32_t masks[3] = {0, 0, 0};
   std::vector<RGBQUAD> colors;  // colour table of the indexed formats
+  bool deviceBitmap = false;    // a device-dependent bitmap rather than a DIB
 
   uint8_t* Row(int y) const {
     return bits + static_cast<ptrdiff_t>(topDown ? y : height - 1 - y) * stride;
@@ -33,6 +34,10 @@ struct Surface {
   // The colour a pixel value shows, as 0x00BBGGRR.
   COLORREF Decode(uint32_t value) const;
   COLORREF ReadColor(int x, int y) const { return Decode(ReadRaw(x, y)); }
+  // Pen colours (and brush colours on 1-bit DIBs) on a 1-bit surface: a colour the table
+  // holds exactly keeps its entry; any other is the background's pixel if it is the
+  // background colour, else the other one, so non-background colours stay visible.
+  uint32_t EncodeDrawing(COLORREF color, COLORREF background) const;
   // Mask of the bits a pixel value uses (0xFFFFFFFF for 32 bits).
   uint32_t ValueMask() const;
 };
