@@ -150,7 +150,7 @@ const InkCase kInk[] = {
     {-16, 700, kTitle, {10, 14, 294, 26}, 198645}, {-21, 700, kTitle, {12, 15, 417, 31}, 430193},
 };
 
-TEST(TextOut, InkAsTheReference) {
+TEST(PlainText, InkAsTheReference) {
   TextCanvas canvas(500, 60);
   SetBkMode(canvas.dc(), TRANSPARENT);
   for (const InkCase& c : kInk) {
@@ -169,7 +169,7 @@ TEST(TextOut, InkAsTheReference) {
   }
 }
 
-TEST(TextOut, ColoursBackgroundAndDecorations) {
+TEST(PlainText, ColoursBackgroundAndDecorations) {
   TextCanvas canvas(80, 40);
   const HDC dc = canvas.dc();
   GdiObject<HFONT> font(MakeFont("Tahoma", -11, FW_NORMAL, FALSE, TRUE, TRUE));

@@ -228,7 +228,23 @@ Font::Font(const FontRequest& request) : face_(OpenFace(request)) {
 
 Font::~Font() = default;
 
-int Font::Advance(char16_t ch) { return GlyphOf(ch).advance; }
+int Font::Advance(char16_t ch) {
+  std::lock_guard guard(lock_);
+  auto it = advances_.find(ch);
+  if (it != advances_.end()) return it->second;
+  const int advance = LoadAdvance(ch);
+  advances_.emplace(ch, advance);
+  return advance;
+}
+
+int Font::LoadAdvance(char16_t ch) {
+  if (!face_) return 0;
+  FT_Face face = face_->face;
+  if (FT_Load_Char(face, ch, FT_IS_SCALABLE(face) ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT) != 0) {
+    return 0;
+  }
+  return int((face->glyph->advance.x + 32) >> 6) + (face_->synthBold ? 1 : 0);
+}
 
 const Glyph& Font::GlyphOf(char16_t ch) {
   std::lock_guard guard(lock_);

@@ -71,18 +71,20 @@ class Font {
   Font& operator=(const Font&) = delete;
 
   const FontMetrics& Metrics() const { return metrics_; }
-  // The advance of one character, in pixels.
+  // The advance of one character, in pixels (without rendering it).
   int Advance(char16_t ch);
   // The rendered glyph of one character (kept until the font goes).
   const Glyph& GlyphOf(char16_t ch);
 
  private:
   const Glyph& Load(char16_t ch);
+  int LoadAdvance(char16_t ch);
 
   std::mutex lock_;
   std::unique_ptr<FontFace> face_;
   FontMetrics metrics_;
   std::unordered_map<char16_t, Glyph> glyphs_;
+  std::unordered_map<char16_t, int> advances_;
 };
 
 // The realised font for a request, shared with other users of the same request. A small

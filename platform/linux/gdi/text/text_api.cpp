@@ -121,7 +121,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
     return 0;
   }
   std::shared_ptr<Font> font = gdi_text::SelectedFont(*target->dc);
-  gdi_text::LayoutFont layoutFont = gdi_text::LayoutFontOf(*font);
+  gdi_text::LayoutFont layoutFont = gdi_text::LayoutFontOf(*font, *text);
   if (format & DT_TABSTOP) {
     // The tab size in characters rides in the flags' second byte.
     layoutFont.tabChars = std::max(1u, (format >> 8) & 0xFF);
