@@ -91,6 +91,23 @@ TEST(TextMetrics, StylesAreReportedAndKeepTheExtents) {
   }
 }
 
+TEST(TextMetrics, AnsiTextIsReadInTheSystemCodePage) {
+  if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252";
+  TextCanvas canvas(8, 8);
+  GdiObject<HFONT> font(MakeFont("Tahoma", -11, FW_NORMAL));
+  SelectGuard select(canvas.dc(), font.Get());
+  // 0x80 is the euro sign; 0x81 and 0x01 have no glyph and take the default one's width.
+  const struct {
+    const char* text;
+    LONG width;
+  } cases[] = {{"\x80", 6}, {"\xE9", 7}, {"\xC0", 7}, {"\x81", 11}, {"\x01", 11}};
+  for (const auto& c : cases) {
+    SIZE size{};
+    ASSERT_TRUE(GetTextExtentPoint32A(canvas.dc(), c.text, 1, &size));
+    EXPECT_EQ(c.width, size.cx) << int(static_cast<unsigned char>(c.text[0]));
+  }
+}
+
 TEST(TextMetrics, OtherFacesStillMeasure) {
   // "MS Sans Serif" is the bitmap face of the compatible font folder here; the reference
   // on this machine cannot load that file and substitutes another face, so only the
