@@ -3,6 +3,7 @@
 // soundness with bad arguments and very long text. All in Tahoma at -11.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -163,6 +164,11 @@ TEST_F(FormattedText, DrawsLinesWhereTheReferenceDoes) {
 TEST_F(FormattedText, BadArgumentsAndLongText) {
   RECT box = kBox;
   EXPECT_EQ(0, DrawTextA(nullptr, "EXIT", -1, &box, 0));
+  // Coordinates at the 32-bit limits draw nothing visible, and nothing goes wrong.
+  RECT distant{INT_MAX - 50, INT_MIN + 10, INT_MAX, INT_MIN + 40};
+  EXPECT_EQ(13, DrawTextA(canvas_.dc(), "EXIT", -1, &distant, DT_SINGLELINE));
+  EXPECT_TRUE(TextOutA(canvas_.dc(), INT_MAX - 5, INT_MIN + 5, "EXIT", 4));
+  EXPECT_EQ(0, canvas_.InkOf().amount);
   // More than 64K characters: measured in one piece, wrapped, and drawn.
   std::string words;
   while (words.size() < 70000) words += "EXIT ";
