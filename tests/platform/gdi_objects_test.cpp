@@ -180,7 +180,6 @@ TEST_F(GdiObjects, WrongAndDeletedHandlesFail) {
   DeleteDC(gone);
   HBRUSH brush = CreateSolidBrush(0);
   const HDC notDc = reinterpret_cast<HDC>(brush);
-  RECT r{0, 0, 4, 4};
   LOGPEN lp{};
   for (HDC bad : {gone, notDc}) {
     EXPECT_EQ(SelectObject(bad, GetStockObject(BLACK_PEN)), nullptr);
