@@ -125,7 +125,7 @@ int DescribeBitmap(const BitmapObject& bitmap, int size, void* out) {
     h.biCompression = s.bitsPerPixel == 16 ? BI_BITFIELDS : bitmap.compression;
     h.biSizeImage = static_cast<DWORD>(s.stride) * static_cast<DWORD>(s.height);
     h.biClrUsed = static_cast<DWORD>(s.colors.size());
-    if (bitmap.compression == BI_BITFIELDS)
+    if (h.biCompression == BI_BITFIELDS)
       std::memcpy(ds.dsBitfields, s.masks, sizeof ds.dsBitfields);
     std::memcpy(out, &ds, sizeof ds);
     return sizeof ds;
