@@ -121,10 +121,11 @@ int DescribeBitmap(const BitmapObject& bitmap, int size, void* out) {
     h.biHeight = s.height;
     h.biPlanes = 1;
     h.biBitCount = static_cast<WORD>(s.bitsPerPixel);
-    h.biCompression = bitmap.compression;
+    // A 16-bit section always names its masks.
+    h.biCompression = s.bitsPerPixel == 16 ? BI_BITFIELDS : bitmap.compression;
     h.biSizeImage = static_cast<DWORD>(s.stride) * static_cast<DWORD>(s.height);
     h.biClrUsed = static_cast<DWORD>(s.colors.size());
-    if (bitmap.compression == BI_BITFIELDS)
+    if (h.biCompression == BI_BITFIELDS)
       std::memcpy(ds.dsBitfields, s.masks, sizeof ds.dsBitfields);
     std::memcpy(out, &ds, sizeof ds);
     return sizeof ds;

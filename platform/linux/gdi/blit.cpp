@@ -41,7 +41,8 @@ Axis MakeAxis(int64_t dst, int64_t dstExtent, int64_t src, int64_t srcExtent) {
 }
 
 // For each destination pixel of an axis, the run of source pixels it stands for: one
-// pixel when enlarging, a group when shrinking (of which COLORONCOLOR keeps the last).
+// pixel when enlarging, a group when shrinking (of which COLORONCOLOR keeps the last
+// column and the first row).
 struct SourceRun {
   int64_t first, last;
 };
@@ -100,7 +101,7 @@ class Converter {
       default:
         if (raw != lastRaw_ || !haveLast_) {
           lastRaw_ = raw;
-          lastValue_ = dst_->Encode(src_->Decode(raw));
+          lastValue_ = dst_->EncodeConverted(src_->Decode(raw));
           haveLast_ = true;
         }
         return lastValue_;
@@ -181,11 +182,11 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
     const bool plainCopy = code == 0xCC && !combine && allInside;
     for (int y = r.top; y < r.bottom; ++y) {
       const SourceRun rows = RunFor(ay, y - ay.dst);
-      if (rows.last < 0 || rows.last >= src.height) continue;
+      if (rows.first < 0 || rows.first >= src.height) continue;
       if (plainCopy && dst.bitsPerPixel == 32 && dst.masks[0] == 0xFF0000 &&
           dst.masks[1] == 0xFF00 && dst.masks[2] == 0xFF) {
         auto* dstRow = reinterpret_cast<uint32_t*>(dst.Row(y)) + r.left;
-        const uint8_t* srcRow = src.Row(static_cast<int>(rows.last));
+        const uint8_t* srcRow = src.Row(static_cast<int>(rows.first));
         if (src.bitsPerPixel == 24) {
           CopyRow24To32(srcRow, dstRow, columns.data(), width);
           continue;
@@ -203,14 +204,14 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
         if (combine) {
           // Shrinking in these modes keeps what every merged pixel has (AND) or any has (OR).
           value = mode == BLACKONWHITE ? mask : 0;
-          for (int64_t sy = std::max<int64_t>(rows.first, 0); sy <= rows.last; ++sy)
+          for (int64_t sy = rows.first; sy <= rows.last && sy < src.height; ++sy)
             for (int64_t sx = std::max<int64_t>(cols.first, 0); sx <= cols.last && sx < src.width;
                  ++sx) {
               const uint32_t v = convert(src.ReadRaw(static_cast<int>(sx), static_cast<int>(sy)));
               value = mode == BLACKONWHITE ? value & v : value | v;
             }
         } else {
-          value = convert(src.ReadRaw(static_cast<int>(cols.last), static_cast<int>(rows.last)));
+          value = convert(src.ReadRaw(static_cast<int>(cols.last), static_cast<int>(rows.first)));
         }
         const int x = r.left + i;
         uint32_t pat = 0;

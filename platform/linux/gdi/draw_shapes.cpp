@@ -26,10 +26,22 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  const int64_t right = int64_t{x} + w, bottom = int64_t{y} + h;
-  const RECT logical =
-      Normalized({x, y, static_cast<LONG>(std::clamp<int64_t>(right, INT32_MIN, INT32_MAX)),
-                  static_cast<LONG>(std::clamp<int64_t>(bottom, INT32_MIN, INT32_MAX))});
+  // A negative extent covers the pixels before the origin, the origin included.
+  int64_t left = x, top = y, right = int64_t{x} + w, bottom = int64_t{y} + h;
+  if (w < 0) {
+    std::swap(left, right);
+    ++left;
+    ++right;
+  }
+  if (h < 0) {
+    std::swap(top, bottom);
+    ++top;
+    ++bottom;
+  }
+  auto clamp = [](int64_t v) {
+    return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  const RECT logical{clamp(left), clamp(top), clamp(right), clamp(bottom)};
   const BrushPainter brush(*target, target->state->brush);
   PaintRect(*target, target->ToSurface(logical), brush, RopIndex(rop));
   return TRUE;

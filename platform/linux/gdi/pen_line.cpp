@@ -106,12 +106,13 @@ void PenLine::Path(const std::vector<POINT>& points) const {
 void PenLine::Frame(const RECT& r) const {
   if (!Draws()) return;
   if (FrameWidth() > 1) {
-    // An inside-frame pen paints a band of its width within the rectangle.
-    const int w = FrameWidth();
-    const RECT bands[4] = {{r.left, r.top, r.right, r.top + w},
-                           {r.left, r.bottom - w, r.right, r.bottom},
-                           {r.left, r.top + w, r.left + w, r.bottom - w},
-                           {r.right - w, r.top + w, r.right, r.bottom - w}};
+    // An inside-frame pen paints its width within the rectangle, as four straight strokes
+    // without joins: the outermost corner pixels stay unpainted.
+    const int w = FrameWidth(), half = (w - 1) / 2;
+    const RECT bands[4] = {{r.left + half, r.top, r.right - half, r.top + w},
+                           {r.left + half, r.bottom - w, r.right - half, r.bottom},
+                           {r.left, r.top + half, r.left + w, r.bottom - half},
+                           {r.right - w, r.top + half, r.right, r.bottom - half}};
     Region area;
     for (const RECT& b : bands) area.Unite(Region(b));
     area.Intersect(target_.clip);

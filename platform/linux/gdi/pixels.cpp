@@ -33,9 +33,12 @@ BOOL WINAPI SetPixelV(HDC hdc, int x, int y, COLORREF color) {
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
   std::optional<DrawTarget> target = BeginDraw(hdc);
   if (!target) return CLR_INVALID;
-  POINT at;
-  if (!Locate(*target, x, y, at)) return CLR_INVALID;
-  return target->surface->ReadColor(at.x, at.y);
+  // Reading is not limited by the clip region, only by what the DC shows.
+  const POINT at = target->ToSurface(x, y);
+  const Surface& s = *target->surface;
+  if (at.x < 0 || at.y < 0 || at.x >= s.width || at.y >= s.height) return CLR_INVALID;
+  if (target->dc->hasVisible && !target->dc->visible.Contains(at.x, at.y)) return CLR_INVALID;
+  return s.ReadColor(at.x, at.y);
 }
 
 COLORREF WINAPI GetNearestColor(HDC hdc, COLORREF color) {

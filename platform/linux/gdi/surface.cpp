@@ -118,6 +118,15 @@ uint32_t Surface::Encode(COLORREF color) const {
   return PutChannel(r, masks[0]) | PutChannel(g, masks[1]) | PutChannel(b, masks[2]);
 }
 
+uint32_t Surface::EncodeConverted(COLORREF color) const {
+  if (bitsPerPixel > 8) return Encode(color);
+  for (size_t i = 0; i < colors.size(); ++i) {
+    if (RGB(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue) == color)
+      return static_cast<uint32_t>(i);
+  }
+  return Encode((color & 0x00F8F8F8) | 0x00040404);
+}
+
 uint32_t Surface::EncodeDrawing(COLORREF color, COLORREF background) const {
   if (bitsPerPixel != 1) return Encode(color);
   for (size_t i = 0; i < colors.size(); ++i) {

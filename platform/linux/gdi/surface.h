@@ -31,6 +31,10 @@ struct Surface {
   // The pixel value that shows `color` (0x00BBGGRR) best: exact for direct formats
   // within their precision, the nearest colour-table entry for indexed ones.
   uint32_t Encode(COLORREF color) const;
+  // Pixels converted from another format: for indexed formats a colour the table lacks
+  // is first reduced to 5 bits per channel (the centre of its cell), as conversions
+  // look colours up in a 32 x 32 x 32 table of nearest entries.
+  uint32_t EncodeConverted(COLORREF color) const;
   // The colour a pixel value shows, as 0x00BBGGRR.
   COLORREF Decode(uint32_t value) const;
   COLORREF ReadColor(int x, int y) const { return Decode(ReadRaw(x, y)); }
