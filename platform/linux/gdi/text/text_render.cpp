@@ -57,6 +57,8 @@ void TextPainter::Blend(const Glyph& glyph, long long x, long long y) {
   const long long left = x + glyph.left + target_.offset.x;
   const long long top = y - glyph.top + target_.offset.y;
   const linux_gdi::Surface& surface = *target_.surface;
+  const bool direct = surface.bitsPerPixel == 32 && surface.masks[0] == 0xFF0000u &&
+                      surface.masks[1] == 0xFF00u && surface.masks[2] == 0xFFu;
   for (const RECT& r : clip_) {
     long long l = left, t = top, rr = left + glyph.width, b = top + glyph.height;
     if (!Clamp(r, l, t, rr, b)) continue;
@@ -67,6 +69,15 @@ void TextPainter::Blend(const Glyph& glyph, long long x, long long y) {
         if (coverage == 0) continue;
         if (coverage == 255) {
           surface.WriteRaw(int(sx), int(sy), textPixel_);
+          continue;
+        }
+        if (direct) {
+          // 0x00RRGGBB pixels: blend the channels in place.
+          uint32_t& pixel = reinterpret_cast<uint32_t*>(surface.Row(int(sy)))[sx];
+          pixel = (pixel & 0xFF000000u) |
+                  (uint32_t(Mix(GetRValue(textColor_), (pixel >> 16) & 0xFF, coverage)) << 16) |
+                  (uint32_t(Mix(GetGValue(textColor_), (pixel >> 8) & 0xFF, coverage)) << 8) |
+                  Mix(GetBValue(textColor_), pixel & 0xFF, coverage);
           continue;
         }
         const COLORREF under = surface.ReadColor(int(sx), int(sy));
