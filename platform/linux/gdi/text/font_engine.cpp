@@ -8,6 +8,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <list>
 #include <utility>
@@ -288,7 +289,8 @@ const Glyph& Font::Load(char16_t ch) {
   glyph.coverage.assign(size_t(glyph.width) * size_t(glyph.height), 0);
   const int pitch = bitmap.pitch;
   for (int y = 0; y < glyph.height; ++y) {
-    const unsigned char* row = bitmap.buffer + (pitch >= 0 ? y : y - glyph.height + 1) * pitch;
+    const unsigned char* row =
+        bitmap.buffer + static_cast<ptrdiff_t>(pitch >= 0 ? y : y - glyph.height + 1) * pitch;
     std::uint8_t* out = &glyph.coverage[size_t(y) * size_t(glyph.width)];
     for (int x = 0; x < glyph.width; ++x) {
       if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {

@@ -133,7 +133,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
   gdi_text::LayoutFont layoutFont = gdi_text::LayoutFontOf(*font, *text);
   if (format & DT_TABSTOP) {
     // The tab size in characters rides in the flags' second byte.
-    layoutFont.tabChars = std::max(1u, (format >> 8) & 0xFF);
+    layoutFont.tabChars = std::max(1, static_cast<int>((format >> 8) & 0xFF));
     format &= ~0xFF00u;
   }
   const gdi_text::LayoutBox box{lprc->left, lprc->top, lprc->right, lprc->bottom};
