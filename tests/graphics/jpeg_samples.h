@@ -67,15 +67,17 @@ inline size_t FindMarker(const Bytes& file, uint8_t code, size_t from = 2) {
   return std::string::npos;
 }
 
+// Through the platform's file API, so the Windows-form paths below work on both platforms.
 inline Bytes ReadFile(const std::string& path) {
   Bytes data;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    uint8_t block[65536];
-    size_t got;
-    while ((got = std::fread(block, 1, sizeof block, f)) > 0)
-      data.insert(data.end(), block, block + got);
-    std::fclose(f);
-  }
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return data;
+  uint8_t block[65536];
+  DWORD got = 0;
+  while (::ReadFile(file, block, sizeof block, &got, nullptr) && got > 0)
+    data.insert(data.end(), block, block + got);
+  CloseHandle(file);
   return data;
 }
 

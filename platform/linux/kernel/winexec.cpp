@@ -15,13 +15,16 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/kernel/command_line.h"
 #include "platform/win32.h"
 
 extern char** environ;
 
-namespace {
+namespace linux_kernel {
 
+namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+}  // namespace
 
 // Splits arguments as CommandLineToArgv does: blanks separate outside quotes;
 // 2n backslashes before a quote give n backslashes and the quote toggles
@@ -73,6 +76,14 @@ std::string ToUnixPath(std::string path) {
   }
   return path;
 }
+
+}  // namespace linux_kernel
+
+using linux_kernel::IsBlank;
+using linux_kernel::SplitArguments;
+using linux_kernel::ToUnixPath;
+
+namespace {
 
 bool IsFile(const std::string& path) {
   struct stat info;

@@ -1,0 +1,239 @@
+// BitBlt and StretchBlt: source pixels converted to the destination's format, scaled by
+// the stretch mode, combined with pattern and destination by a ternary raster operation.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/linux/gdi/paint.h"
+#include "platform/linux/gdi/rop.h"
+
+using namespace linux_gdi;
+
+namespace {
+
+// One axis of a blit: destination span, source span, mirroring.
+struct Axis {
+  int64_t dst = 0, dstLength = 0;  // surface coordinates, length > 0
+  int64_t src = 0, srcLength = 0;
+  bool mirrored = false;
+};
+
+// A negative extent covers the pixels before its origin, the origin included.
+Axis MakeAxis(int64_t dst, int64_t dstExtent, int64_t src, int64_t srcExtent) {
+  Axis a;
+  bool flip = false;
+  if (dstExtent < 0) {
+    dst += dstExtent + 1;
+    dstExtent = -dstExtent;
+    flip = !flip;
+  }
+  if (srcExtent < 0) {
+    src += srcExtent + 1;
+    srcExtent = -srcExtent;
+    flip = !flip;
+  }
+  a.dst = dst;
+  a.dstLength = dstExtent;
+  a.src = src;
+  a.srcLength = srcExtent;
+  a.mirrored = flip;
+  return a;
+}
+
+// For each destination pixel of an axis, the run of source pixels it stands for: one
+// pixel when enlarging, a group when shrinking (of which COLORONCOLOR keeps the last
+// column and the first row).
+struct SourceRun {
+  int64_t first, last;
+};
+
+SourceRun RunFor(const Axis& a, int64_t j) {
+  const int64_t d = a.mirrored ? a.dstLength - 1 - j : j;
+  const int64_t ws = a.srcLength, wd = a.dstLength;
+  if (ws == wd) return {a.src + d, a.src + d};
+  if (ws < wd) {
+    const int64_t s = (2 * d * ws + ws - 1) / (2 * wd);
+    return {a.src + s, a.src + s};
+  }
+  const int64_t last = (2 * ws * (d + 1) - wd) / (2 * wd);
+  const int64_t first = d == 0 ? 0 : (2 * ws * d - wd) / (2 * wd) + 1;
+  return {a.src + first, a.src + last};
+}
+
+// Converts source pixel values to destination pixel values.
+class Converter {
+ public:
+  Converter(const Surface& src, const Surface& dst, const DcState& srcState,
+            const DcState& dstState) {
+    if (src.bitsPerPixel == 1 && src.deviceBitmap && dst.bitsPerPixel != 1) {
+      // A monochrome bitmap shows in the destination's text (0) and background (1) colours.
+      kind_ = Kind::kMono;
+      zero_ = dst.Encode(ResolveColor(dstState, dstState.textColor));
+      one_ = dst.Encode(ResolveColor(dstState, dstState.bkColor));
+    } else if (dst.bitsPerPixel == 1 && dst.deviceBitmap && src.bitsPerPixel != 1) {
+      // Into a monochrome bitmap: the source's background colour is white, all else black.
+      kind_ = Kind::kToMono;
+      background_ = ResolveColor(srcState, srcState.bkColor);
+    } else if (src.bitsPerPixel == dst.bitsPerPixel && src.bitsPerPixel > 8 &&
+               std::memcmp(src.masks, dst.masks, sizeof src.masks) == 0) {
+      kind_ = Kind::kSame;
+    } else if (src.bitsPerPixel == dst.bitsPerPixel && src.bitsPerPixel <= 8 &&
+               src.colors.size() == dst.colors.size() &&
+               std::equal(src.colors.begin(), src.colors.end(), dst.colors.begin(),
+                          [](const RGBQUAD& a, const RGBQUAD& b) {
+                            return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen &&
+                                   a.rgbBlue == b.rgbBlue;
+                          })) {
+      kind_ = Kind::kSame;
+    }
+    src_ = &src;
+    dst_ = &dst;
+  }
+  bool Identity() const { return kind_ == Kind::kSame; }
+  uint32_t operator()(uint32_t raw) const {
+    switch (kind_) {
+      case Kind::kSame:
+        return raw;
+      case Kind::kMono:
+        return raw ? one_ : zero_;
+      case Kind::kToMono:
+        return src_->Decode(raw) == background_ ? 1 : 0;
+      default:
+        if (raw != lastRaw_ || !haveLast_) {
+          lastRaw_ = raw;
+          lastValue_ = dst_->EncodeConverted(src_->Decode(raw));
+          haveLast_ = true;
+        }
+        return lastValue_;
+    }
+  }
+
+ private:
+  enum class Kind { kSame, kMono, kToMono, kGeneral };
+  Kind kind_ = Kind::kGeneral;
+  uint32_t zero_ = 0, one_ = 0;
+  COLORREF background_ = 0;
+  const Surface* src_ = nullptr;
+  const Surface* dst_ = nullptr;
+  mutable uint32_t lastRaw_ = 0, lastValue_ = 0;
+  mutable bool haveLast_ = false;
+};
+
+// The 24-bit to 32-bit copy the artwork takes, row by row.
+void CopyRow24To32(const uint8_t* srcRow, uint32_t* dstRow, const int64_t* columns, int count) {
+  for (int i = 0; i < count; ++i) {
+    const uint8_t* p = srcRow + 3 * columns[i];
+    dstRow[i] = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                (static_cast<uint32_t>(p[2]) << 16);
+  }
+}
+
+BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc,
+          int wSrc, int hSrc, DWORD rop) {
+  std::optional<DrawTarget> target = BeginDraw(hdcDest);
+  if (!target) return FALSE;
+  const unsigned code = RopIndex(rop);
+  if (!RopUsesSource(code)) {
+    // Without a source this is a pattern blit over the destination rectangle.
+    const Axis x = MakeAxis(xDest, wDest, 0, 1), y = MakeAxis(yDest, hDest, 0, 1);
+    const RECT r = target->ToSurface(
+        RECT{static_cast<LONG>(x.dst), static_cast<LONG>(y.dst),
+             static_cast<LONG>(std::min<int64_t>(x.dst + x.dstLength, INT32_MAX)),
+             static_cast<LONG>(std::min<int64_t>(y.dst + y.dstLength, INT32_MAX))});
+    PaintRect(*target, r, BrushPainter(*target, target->state->brush), code);
+    return TRUE;
+  }
+  std::optional<DrawTarget> source = BeginDraw(hdcSrc);
+  if (!source) return FALSE;
+  if (wDest == 0 || hDest == 0 || wSrc == 0 || hSrc == 0) return FALSE;
+  const Surface& dst = *target->surface;
+  const Surface& src = *source->surface;
+  const POINT dOrigin = target->ToSurface(0, 0), sOrigin = source->ToSurface(0, 0);
+  const Axis ax = MakeAxis(int64_t{xDest} + dOrigin.x, wDest, int64_t{xSrc} + sOrigin.x, wSrc);
+  const Axis ay = MakeAxis(int64_t{yDest} + dOrigin.y, hDest, int64_t{ySrc} + sOrigin.y, hSrc);
+  const int mode = target->state->stretchMode;
+  const bool shrinking = ax.srcLength > ax.dstLength || ay.srcLength > ay.dstLength;
+  const bool combine = shrinking && (mode == BLACKONWHITE || mode == WHITEONBLACK);
+  const Converter convert(src, dst, *source->state, *target->state);
+  const BrushPainter brush(*target, target->state->brush);
+  const bool usesPattern = RopUsesPattern(code);
+  const uint32_t mask = dst.ValueMask();
+
+  // Destination pixels whose source lies outside the source surface stay untouched.
+  const RECT dstRect{
+      static_cast<LONG>(std::clamp<int64_t>(ax.dst, INT32_MIN / 2, INT32_MAX / 2)),
+      static_cast<LONG>(std::clamp<int64_t>(ay.dst, INT32_MIN / 2, INT32_MAX / 2)),
+      static_cast<LONG>(std::clamp<int64_t>(ax.dst + ax.dstLength, INT32_MIN / 2, INT32_MAX / 2)),
+      static_cast<LONG>(std::clamp<int64_t>(ay.dst + ay.dstLength, INT32_MIN / 2, INT32_MAX / 2))};
+  Region area(dstRect);
+  area.Intersect(target->clip);
+  std::vector<int64_t> columns;
+  for (const RECT& r : area.Rects()) {
+    const int width = r.right - r.left;
+    columns.resize(static_cast<size_t>(width));
+    std::vector<SourceRun> runs(static_cast<size_t>(width));
+    bool allInside = true;
+    for (int i = 0; i < width; ++i) {
+      runs[static_cast<size_t>(i)] = RunFor(ax, r.left + i - ax.dst);
+      columns[static_cast<size_t>(i)] = runs[static_cast<size_t>(i)].last;
+      allInside = allInside && columns[static_cast<size_t>(i)] >= 0 &&
+                  columns[static_cast<size_t>(i)] < src.width;
+    }
+    const bool plainCopy = code == 0xCC && !combine && allInside;
+    for (int y = r.top; y < r.bottom; ++y) {
+      const SourceRun rows = RunFor(ay, y - ay.dst);
+      if (rows.first < 0 || rows.first >= src.height) continue;
+      if (plainCopy && dst.bitsPerPixel == 32 && dst.masks[0] == 0xFF0000 &&
+          dst.masks[1] == 0xFF00 && dst.masks[2] == 0xFF) {
+        auto* dstRow = reinterpret_cast<uint32_t*>(dst.Row(y)) + r.left;
+        const uint8_t* srcRow = src.Row(static_cast<int>(rows.first));
+        if (src.bitsPerPixel == 24) {
+          CopyRow24To32(srcRow, dstRow, columns.data(), width);
+          continue;
+        }
+        if (convert.Identity()) {
+          const auto* srcPixels = reinterpret_cast<const uint32_t*>(srcRow);
+          for (int i = 0; i < width; ++i) dstRow[i] = srcPixels[columns[static_cast<size_t>(i)]];
+          continue;
+        }
+      }
+      for (int i = 0; i < width; ++i) {
+        const SourceRun cols = runs[static_cast<size_t>(i)];
+        if (cols.last < 0 || cols.last >= src.width) continue;
+        uint32_t value;
+        if (combine) {
+          // Shrinking in these modes keeps what every merged pixel has (AND) or any has (OR).
+          value = mode == BLACKONWHITE ? mask : 0;
+          for (int64_t sy = rows.first; sy <= rows.last && sy < src.height; ++sy)
+            for (int64_t sx = std::max<int64_t>(cols.first, 0); sx <= cols.last && sx < src.width;
+                 ++sx) {
+              const uint32_t v = convert(src.ReadRaw(static_cast<int>(sx), static_cast<int>(sy)));
+              value = mode == BLACKONWHITE ? value & v : value | v;
+            }
+        } else {
+          value = convert(src.ReadRaw(static_cast<int>(cols.last), static_cast<int>(rows.first)));
+        }
+        const int x = r.left + i;
+        uint32_t pat = 0;
+        if (usesPattern && !brush.At(x, y, pat)) continue;
+        dst.WriteRaw(x, y, code == 0xCC ? value : Rop3(code, pat, value, dst.ReadRaw(x, y)) & mask);
+      }
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, DWORD rop) {
+  return Blit(hdc, x, y, cx, cy, hdcSrc, x1, y1, cx, cy, rop);
+}
+
+BOOL WINAPI StretchBlt(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc,
+                       int xSrc, int ySrc, int wSrc, int hSrc, DWORD rop) {
+  return Blit(hdcDest, xDest, yDest, wDest, hDest, hdcSrc, xSrc, ySrc, wSrc, hSrc, rop);
+}
+
+}  // extern "C"
