@@ -44,12 +44,9 @@ cp "$build-win/tests/e2e/brasslantern.exe" "$run/rus/brasslantern.exe"
 
 export WINEPREFIX="$root/.cache/wine-run" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/.ready" ]; then
-  echo "Preparing a Wine prefix in ${WINEPREFIX#"$root"/} (once, about a minute)"
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
-  touch "$WINEPREFIX/.ready"
-fi
+[ -f "$WINEPREFIX/.ready" ] || echo "Preparing a Wine prefix in ${WINEPREFIX#"$root"/} (once, about a minute)"
+. "$root/scripts/wine-prefix.sh"
+prepare_wine_prefix
 echo "Starting the launcher in ${run#"$root"/} (EXIT in its window or Ctrl+C here stops it)"
 cd "$run"
 exec wine "$root/$build-win/launcher/launcher.exe"

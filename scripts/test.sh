@@ -7,6 +7,7 @@ set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+. "$root/scripts/wine-prefix.sh"
 jobs=2
 # Build folders: $build, $build-asan, $build-win, $build-fuzz. A helper working beside
 # others sets LAUNCHER_BUILD=build-<name> so parallel runs never share a folder.
@@ -85,19 +86,8 @@ prepare_wine() {
   export WINEARCH=win32
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ ! -f "$WINEPREFIX/.ready" ]; then
-    echo "Creating the Wine prefix in ${WINEPREFIX#"$root"/}"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    [ -f "$WINEPREFIX/system.reg" ] || { echo "Wine prefix creation failed"; return 1; }
-    touch "$WINEPREFIX/.ready"
-  fi
-  # This Wine finds its own faces only in the prefix's font folder, not where Debian's
-  # fonts-wine installs them: link them there, or "Tahoma" falls back to another face.
-  local face
-  for face in /usr/share/wine/fonts/*.ttf; do
-    [ -e "$face" ] && ln -sf "$face" "$WINEPREFIX/drive_c/windows/Fonts/"
-  done
+  [ -f "$WINEPREFIX/.ready" ] || echo "Creating the Wine prefix in ${WINEPREFIX#"$root"/}"
+  prepare_wine_prefix unmanaged || return 1
   # A persistent server spares every test program the server start-up. Wine's own
   # services start with the first program and would inherit ctest's output pipes, making
   # it wait for them forever: start them here, detached from any pipe.

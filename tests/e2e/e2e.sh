@@ -26,6 +26,7 @@ while [ $# -gt 0 ]; do
   shift 2
 done
 
+. "$(dirname "$0")/../../scripts/wine-prefix.sh"
 failures=0
 ok() { echo "ok - $1"; }
 not_ok() {
@@ -74,11 +75,7 @@ use_display() { # use_display DISPLAY: the Wine session follows one X server at 
   WINEPREFIX=$prefix wineserver -k 2>/dev/null
   WINEPREFIX=$prefix wineserver -w 2>/dev/null
   export DISPLAY=$1 WINEPREFIX=$prefix
-  if [ ! -f "$prefix/.ready" ]; then
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-    touch "$prefix/.ready"
-  fi
+  prepare_wine_prefix unmanaged
   # Wine's own services start with the first program: start them here, detached from any
   # pipe of ours.
   wineserver -p
