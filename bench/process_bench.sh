@@ -46,11 +46,8 @@ done
 export DISPLAY=":$(head -n1 "$work/display")"
 export WINEPREFIX="$root/.cache/wine-$build-bench" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/.ready" ]; then
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
-  touch "$WINEPREFIX/.ready"
-fi
+. "$root/scripts/wine-prefix.sh"
+prepare_wine_prefix unmanaged
 wineserver -p
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
