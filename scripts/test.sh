@@ -91,6 +91,12 @@ prepare_wine() {
     [ -f "$WINEPREFIX/system.reg" ] || { echo "Wine prefix creation failed"; return 1; }
     touch "$WINEPREFIX/.ready"
   fi
+  # This Wine finds its own faces only in the prefix's font folder, not where Debian's
+  # fonts-wine installs them: link them there, or "Tahoma" falls back to another face.
+  local face
+  for face in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$face" ] && ln -sf "$face" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
   # A persistent server spares every test program the server start-up. Wine's own
   # services start with the first program and would inherit ctest's output pipes, making
   # it wait for them forever: start them here, detached from any pipe.

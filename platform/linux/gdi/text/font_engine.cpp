@@ -228,7 +228,23 @@ Font::Font(const FontRequest& request) : face_(OpenFace(request)) {
 
 Font::~Font() = default;
 
-int Font::Advance(char16_t ch) { return GlyphOf(ch).advance; }
+int Font::Advance(char16_t ch) {
+  std::lock_guard guard(lock_);
+  auto it = advances_.find(ch);
+  if (it != advances_.end()) return it->second;
+  const int advance = LoadAdvance(ch);
+  advances_.emplace(ch, advance);
+  return advance;
+}
+
+int Font::LoadAdvance(char16_t ch) {
+  if (!face_) return 0;
+  FT_Face face = face_->face;
+  if (FT_Load_Char(face, ch, FT_IS_SCALABLE(face) ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT) != 0) {
+    return 0;
+  }
+  return int((face->glyph->advance.x + 32) >> 6) + (face_->synthBold ? 1 : 0);
+}
 
 const Glyph& Font::GlyphOf(char16_t ch) {
   std::lock_guard guard(lock_);
@@ -242,15 +258,17 @@ const Glyph& Font::Load(char16_t ch) {
   if (!face_) return glyph;
   FT_Face face = face_->face;
   const bool scalable = FT_IS_SCALABLE(face);
-  // Advances come from the outlines even where the file carries a bitmap for the size, as
-  // the reference measures; the image is the file's bitmap when there is one, else the
-  // hinted outline.
+  // Measuring uses the outlines' advances even where the file carries a bitmap for the
+  // size; drawing uses the file's bitmap when there is one, at its own advance, else the
+  // hinted outline. The reference measures and draws the same way.
   if (FT_Load_Char(face, ch, scalable ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT) != 0) return glyph;
   FT_GlyphSlot slot = face->glyph;
   glyph.advance = int((slot->advance.x + 32) >> 6) + (face_->synthBold ? 1 : 0);
-  if (scalable && FT_HAS_FIXED_SIZES(face) && !face_->synthBold && !face_->synthItalic &&
-      FT_Load_Char(face, ch, FT_LOAD_DEFAULT) != 0) {
-    return glyph;
+  glyph.drawAdvance = glyph.advance;
+  if (scalable && FT_HAS_FIXED_SIZES(face) && !face_->synthBold && !face_->synthItalic) {
+    if (FT_Load_Char(face, ch, FT_LOAD_DEFAULT) != 0) return glyph;
+    if (slot->format == FT_GLYPH_FORMAT_BITMAP)
+      glyph.drawAdvance = int((slot->advance.x + 32) >> 6);
   }
   if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
     if (face_->synthItalic) {

@@ -52,9 +52,10 @@ struct FontMetrics {
 
 // A rendered glyph: 8-bit coverage rows, placed relative to the pen position on the baseline.
 struct Glyph {
-  int advance = 0;
-  int left = 0;  // first column, right of the pen
-  int top = 0;   // first row, above the baseline
+  int advance = 0;      // what measuring counts
+  int drawAdvance = 0;  // how far drawing moves the pen (differs for embedded bitmaps)
+  int left = 0;         // first column, right of the pen
+  int top = 0;          // first row, above the baseline
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> coverage;  // width * height, row by row
@@ -70,18 +71,20 @@ class Font {
   Font& operator=(const Font&) = delete;
 
   const FontMetrics& Metrics() const { return metrics_; }
-  // The advance of one character, in pixels.
+  // The advance of one character, in pixels (without rendering it).
   int Advance(char16_t ch);
   // The rendered glyph of one character (kept until the font goes).
   const Glyph& GlyphOf(char16_t ch);
 
  private:
   const Glyph& Load(char16_t ch);
+  int LoadAdvance(char16_t ch);
 
   std::mutex lock_;
   std::unique_ptr<FontFace> face_;
   FontMetrics metrics_;
   std::unordered_map<char16_t, Glyph> glyphs_;
+  std::unordered_map<char16_t, int> advances_;
 };
 
 // The realised font for a request, shared with other users of the same request. A small

@@ -27,6 +27,15 @@ std::optional<std::string_view> TextArgument(LPCSTR text, int count, bool negati
 
 LONG ClampToLong(long long value) { return LONG(std::clamp<long long>(value, LONG_MIN, LONG_MAX)); }
 
+// A logical rectangle in surface coordinates, computed without overflow near the limits.
+RECT SurfaceRect(const linux_gdi::DrawTarget& target, const RECT& logical) {
+  const RECT r = linux_gdi::Normalized(logical);
+  return {ClampToLong(static_cast<long long>(r.left) + target.offset.x),
+          ClampToLong(static_cast<long long>(r.top) + target.offset.y),
+          ClampToLong(static_cast<long long>(r.right) + target.offset.x),
+          ClampToLong(static_cast<long long>(r.bottom) + target.offset.y)};
+}
+
 }  // namespace
 
 extern "C" {
@@ -41,7 +50,7 @@ BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl)
   }
   std::shared_ptr<Font> font = gdi_text::SelectedFont(*dc);
   psizl->cx = ClampToLong(gdi_text::TextWidth(*font, *text));
-  psizl->cy = font->Metrics().height;
+  psizl->cy = text->empty() ? 0 : font->Metrics().height;
   return TRUE;
 }
 
@@ -121,7 +130,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
     return 0;
   }
   std::shared_ptr<Font> font = gdi_text::SelectedFont(*target->dc);
-  gdi_text::LayoutFont layoutFont = gdi_text::LayoutFontOf(*font);
+  gdi_text::LayoutFont layoutFont = gdi_text::LayoutFontOf(*font, *text);
   if (format & DT_TABSTOP) {
     // The tab size in characters rides in the flags' second byte.
     layoutFont.tabChars = std::max(1u, (format >> 8) & 0xFF);
@@ -135,7 +144,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT fo
     return layout.height;
   }
   std::optional<RECT> limit;
-  if (!(format & DT_NOCLIP)) limit = target->ToSurface(linux_gdi::Normalized(*lprc));
+  if (!(format & DT_NOCLIP)) limit = SurfaceRect(*target, *lprc);
   gdi_text::TextPainter painter(*target, limit ? &*limit : nullptr);
   const gdi_text::FontMetrics& metrics = font->Metrics();
   for (const gdi_text::LaidLine& line : layout.lines) {

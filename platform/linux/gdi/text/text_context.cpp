@@ -54,10 +54,15 @@ const std::array<char16_t, 256>& AnsiCharacters() {
   return table;
 }
 
-LayoutFont LayoutFontOf(Font& font) {
+LayoutFont LayoutFontOf(Font& font, std::string_view text) {
   LayoutFont layout;
   const std::array<char16_t, 256>& characters = AnsiCharacters();
-  for (size_t byte = 0; byte < 256; ++byte) layout.advance[byte] = font.Advance(characters[byte]);
+  std::array<bool, 256> used{};
+  used['.'] = true;
+  for (char c : text) used[static_cast<unsigned char>(c)] = true;
+  for (size_t byte = 0; byte < 256; ++byte) {
+    if (used[byte]) layout.advance[byte] = font.Advance(characters[byte]);
+  }
   const FontMetrics& metrics = font.Metrics();
   layout.height = metrics.height;
   layout.externalLeading = metrics.externalLeading;

@@ -17,8 +17,9 @@ std::shared_ptr<Font> SelectedFont(const linux_gdi::DeviceContext& dc);
 // The character each byte of ANSI text stands for, in the system code page.
 const std::array<char16_t, 256>& AnsiCharacters();
 
-// The font as the layout sees it: per-byte advances of ANSI text and the line metrics.
-LayoutFont LayoutFontOf(Font& font);
+// The font as the layout of `text` sees it: the advances of the bytes the text and an
+// ellipsis use, and the line metrics.
+LayoutFont LayoutFontOf(Font& font, std::string_view text);
 
 // The width of ANSI text in `font`, summed without overflow.
 long long TextWidth(Font& font, std::string_view text);

@@ -26,8 +26,8 @@ uint8_t Mix(unsigned ink, unsigned under, unsigned coverage) {
 
 TextPainter::TextPainter(const linux_gdi::DrawTarget& target, const RECT* limit)
     : target_(target),
-      textColor_(target.state->textColor & 0x00FFFFFF),
-      textPixel_(target.surface->Encode(target.state->textColor & 0x00FFFFFF)) {
+      textPixel_(target.surface->EncodeDrawing(target.state->textColor, target.state->bkColor)),
+      textColor_(target.surface->Decode(textPixel_)) {
   linux_gdi::Region clip = target.clip;
   if (limit) clip.Intersect(*limit);
   clip_ = clip.Rects();
@@ -84,8 +84,7 @@ void TextPainter::Run(Font& font, long long x, long long y, std::string_view tex
   if (clip_.empty()) return;
   const FontMetrics& metrics = font.Metrics();
   if (target_.state->bkMode == OPAQUE) {
-    Fill(x, y, x + width, y + metrics.height,
-         target_.surface->Encode(target_.state->bkColor & 0x00FFFFFF));
+    Fill(x, y, x + width, y + metrics.height, target_.surface->Encode(target_.state->bkColor));
   }
   const std::array<char16_t, 256>& characters = AnsiCharacters();
   const long long baseline = y + metrics.ascent;
@@ -99,7 +98,7 @@ void TextPainter::Run(Font& font, long long x, long long y, std::string_view tex
     if (pen > last) break;
     const Glyph& glyph = font.GlyphOf(characters[static_cast<unsigned char>(c)]);
     if (pen >= first && !glyph.coverage.empty()) Blend(glyph, pen, baseline);
-    pen += glyph.advance;
+    pen += glyph.drawAdvance;
   }
   if (metrics.underline) {
     const long long top = baseline + metrics.underlineOffset;

@@ -29,8 +29,8 @@ class TextPainter {
   const linux_gdi::DrawTarget& target_;
   std::vector<RECT> clip_;  // surface rectangles that may be written
   RECT bounds_{0, 0, 0, 0};
-  COLORREF textColor_;
-  uint32_t textPixel_;
+  uint32_t textPixel_;  // the text colour as the surface stores it
+  COLORREF textColor_;  // and as it shows
 };
 
 }  // namespace gdi_text
