@@ -1,5 +1,5 @@
 # make test: installs what is missing, then builds and runs every test (scripts/test.sh).
-# make run:  builds and starts the launcher natively.
+# make run:  builds and starts the launcher on the X display (under Wine for now).
 .PHONY: test setup run fuzz debug
 
 test: setup

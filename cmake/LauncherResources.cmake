@@ -7,7 +7,8 @@
 # Data files are found beside the script, in resources/ and in the build's resources
 # folder, LAUNCHER_GENERATED_RESOURCES, where build steps put generated inputs. List a
 # generated input under DEPENDS so it is made first; the custom command making it must be
-# in the same CMakeLists.txt as this call.
+# in the same CMakeLists.txt as this call. The cursors and icons (global property
+# LAUNCHER_IMAGE_FILES, target resource_images) are made first for every script.
 set(LAUNCHER_GENERATED_RESOURCES ${CMAKE_BINARY_DIR}/resources)
 file(MAKE_DIRECTORY ${LAUNCHER_GENERATED_RESOURCES})
 
@@ -15,6 +16,8 @@ function(launcher_resource_library target script)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPENDS;DEFINES")
   get_filename_component(script ${script} ABSOLUTE)
   get_filename_component(scriptDir ${script} DIRECTORY)
+  get_property(images GLOBAL PROPERTY LAUNCHER_IMAGE_FILES)
+  list(APPEND arg_DEPENDS ${images})
   set(includeDirs ${scriptDir} ${PROJECT_SOURCE_DIR}/resources ${LAUNCHER_GENERATED_RESOURCES})
   if(WIN32)
     # windres reports no dependencies: rebuild when anything in the resource folders or
@@ -26,6 +29,9 @@ function(launcher_resource_library target script)
     target_compile_definitions(${target} PRIVATE ${arg_DEFINES})
     set_source_files_properties(${script} TARGET_DIRECTORY ${target}
       PROPERTIES OBJECT_DEPENDS "${scriptInputs};${arg_DEPENDS}")
+    if(TARGET resource_images)
+      add_dependencies(${target} resource_images)
+    endif()
   else()
     set(flags)
     foreach(dir IN LISTS includeDirs)
@@ -44,5 +50,8 @@ function(launcher_resource_library target script)
       VERBATIM)
     add_library(${target} OBJECT ${generated})
     target_link_libraries(${target} PUBLIC platform)
+    if(TARGET resource_images)
+      add_dependencies(${target} resource_images)
+    endif()
   endif()
 endfunction()

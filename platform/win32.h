@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #else
 #include "platform/linux/win32_advapi.h"
+#include "platform/linux/win32_cursors.h"
 #include "platform/linux/win32_gdi.h"
 #include "platform/linux/win32_kernel.h"
 #include "platform/linux/win32_types.h"

@@ -29,9 +29,9 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake ninja-build pkg-config git \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   libjpeg62-turbo-dev libjpeg-turbo-progs \
-  libfreetype-dev libfontconfig-dev libpixman-1-dev libx11-dev \
+  libfreetype-dev libfontconfig-dev libpixman-1-dev libx11-dev libxfixes-dev \
   fonts-wine fontconfig \
-  xvfb xdotool x11-apps imagemagick \
+  xvfb xdotool x11-apps x11-utils imagemagick \
   clang libclang-rt-14-dev llvm \
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev \
   nasm dpkg-dev devscripts fakeroot file \

@@ -12,3 +12,14 @@ add_test(NAME tform1_stream
           -DSTREAM=${LAUNCHER_GENERATED_RESOURCES}/TFORM1.bin
           -DWORK=${CMAKE_CURRENT_BINARY_DIR}/tform1_stream
           -P ${CMAKE_CURRENT_LIST_DIR}/check_tform1.cmake)
+# The Windows build's `formtool check`: the built definition reads into the real classes
+# (status 0, the tree printed), a damaged one fails with the exception's class and text.
+if(TARGET formtool_win)
+  set(tform1 ${LAUNCHER_GENERATED_RESOURCES}/TFORM1.bin)
+  add_test(NAME formtool_check
+    COMMAND ${CMAKE_COMMAND} -DFORMTOOL=$<TARGET_FILE:formtool_win>
+            "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}" -DHOST_FORMTOOL=$<TARGET_FILE:formtool>
+            -DSTREAM=${tform1}
+            -DWORK=${CMAKE_CURRENT_BINARY_DIR}/formtool_check
+            -P ${CMAKE_CURRENT_LIST_DIR}/check_formtool_check.cmake)
+endif()

@@ -287,9 +287,36 @@ std::vector<ResEntry> ReadRes(const std::string& path) {
   return out;
 }
 
+// Compiles `script` with windres and with ours (both searching `includeDir` too) and
+// expects the same resources, byte for byte.
+void ExpectSameAsWindres(const fs::path& dir, const std::string& script,
+                         const std::string& includeDir) {
+  std::string res = (dir / "all.res").string();
+  std::string command = "cd '" + dir.string() + "' && i686-w64-mingw32-windres -O res -I '" +
+                        includeDir + "' -i '" + script + "' -o '" + res + "' 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+
+  rc::Script ours = rc::Compile(script, {{includeDir}, {}});
+  std::vector<ResEntry> mine;
+  for (const auto& r : ours.resources) mine.push_back({r.type, r.name, r.data});
+  std::sort(mine.begin(), mine.end());
+  std::vector<ResEntry> theirs = ReadRes(res);
+  ASSERT_EQ(mine.size(), theirs.size());
+  for (size_t i = 0; i < mine.size(); ++i) {
+    EXPECT_EQ(mine[i].type, theirs[i].type) << i;
+    EXPECT_EQ(mine[i].name, theirs[i].name)
+        << theirs[i].type.Describe() << " " << theirs[i].name.Describe();
+    EXPECT_EQ(mine[i].data, theirs[i].data)
+        << theirs[i].type.Describe() << " " << theirs[i].name.Describe();
+  }
+}
+
+bool HaveWindres() {
+  return std::system("i686-w64-mingw32-windres --version >/dev/null 2>&1") == 0;
+}
+
 TEST_F(RcTest, AgreesWithWindres) {
-  if (std::system("i686-w64-mingw32-windres --version >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "windres is not installed";
+  if (!HaveWindres()) GTEST_SKIP() << "windres is not installed";
   Write("d.bin", std::string("\0\1\2\3 data", 9));
   Write("c.cur", IconFile(true, {{32, 32, 3, 9, std::string(40, 'c')}, {16, 16, 0, 0, "dd"}}));
   Write("i.ico", IconFile(false, {{32, 32, 1, 4, std::string(12, 'i')}, {0, 0, 0, 0, "jj"}}));
@@ -308,25 +335,27 @@ TEST_F(RcTest, AgreesWithWindres) {
                              "32762 CURSOR \"c.cur\"\n"
                              "MAINICON ICON \"i.ico\"\n"
                              "Pic Jpeg \"d.bin\"\n");
-  std::string res = (dir_ / "all.res").string();
-  std::string command = "cd '" + dir_.string() +
-                        "' && i686-w64-mingw32-windres -O res -i all.rc -o '" + res +
-                        "' 2>/dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  ExpectSameAsWindres(dir_, script, dir_.string());
+}
 
-  rc::Script ours = rc::Compile(script, {});
-  std::vector<ResEntry> mine;
-  for (const auto& r : ours.resources) mine.push_back({r.type, r.name, r.data});
-  std::sort(mine.begin(), mine.end());
-  std::vector<ResEntry> theirs = ReadRes(res);
-  ASSERT_EQ(mine.size(), theirs.size());
-  for (size_t i = 0; i < mine.size(); ++i) {
-    EXPECT_EQ(mine[i].type, theirs[i].type) << i;
-    EXPECT_EQ(mine[i].name, theirs[i].name)
-        << theirs[i].type.Describe() << " " << theirs[i].name.Describe();
-    EXPECT_EQ(mine[i].data, theirs[i].data)
-        << theirs[i].type.Describe() << " " << theirs[i].name.Describe();
+// The launcher's own cursors and icon as the build draws them.
+TEST_F(RcTest, AgreesWithWindresOnTheDrawnCursorsAndIcon) {
+  if (!HaveWindres()) GTEST_SKIP() << "windres is not installed";
+  std::string script = Write("images.rc",
+                             "32761 CURSOR \"hand_point.cur\"\n32762 CURSOR \"sql_wait.cur\"\n"
+                             "32763 CURSOR \"multi_drag.cur\"\n32764 CURSOR \"vsplit.cur\"\n"
+                             "32765 CURSOR \"hsplit.cur\"\n32766 CURSOR \"drag.cur\"\n"
+                             "32767 CURSOR \"no_drop.cur\"\nMAINICON ICON \"mainicon.ico\"\n");
+  ExpectSameAsWindres(dir_, script, LAUNCHER_GENERATED_RESOURCES);
+  // Each cursor image is 308 bytes: hot spot, header, two colours, two 32 x 32 masks.
+  rc::Script ours = rc::Compile(script, {{LAUNCHER_GENERATED_RESOURCES}, {}});
+  size_t cursors = 0;
+  for (const auto& r : ours.resources) {
+    if (r.type != ResId::Number(rc::kRtCursor)) continue;
+    ++cursors;
+    EXPECT_EQ(308u, r.data.size());
   }
+  EXPECT_EQ(7u, cursors);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // formtool: compiles the text form of a stored definition into its binary stream,
-// and dumps a binary stream back as text.
+// and dumps a binary stream back as text. The Windows build can also read a stream
+// into the real control classes and report what it built (check).
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,9 @@
 
 #include "tools/formtool/binary_reader.h"
 #include "tools/formtool/binary_writer.h"
+#ifdef LAUNCHER_FORMTOOL_CHECK
+#include "tools/formtool/check.h"
+#endif
 #include "tools/formtool/form_error.h"
 #include "tools/formtool/text_parser.h"
 #include "tools/formtool/text_printer.h"
@@ -26,7 +30,11 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: formtool compile [-I DIR]... IN.form OUT.bin\n"
-    "       formtool dump [--inline-limit BYTES] IN.bin OUT.form\n";
+    "       formtool dump [--inline-limit BYTES] IN.bin OUT.form\n"
+#ifdef LAUNCHER_FORMTOOL_CHECK
+    "       formtool check IN.bin\n"
+#endif
+    ;
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -157,6 +165,15 @@ int main(int argc, char** argv) {
       files.push_back(arg);
     }
   }
+#ifdef LAUNCHER_FORMTOOL_CHECK
+  if (args[0] == "check") {
+    if (files.size() != 1 || !includeDirs.empty()) {
+      std::cerr << kUsage;
+      return 2;
+    }
+    return formtool::CheckStream(files[0], std::cout);
+  }
+#endif
   if (files.size() != 2) {
     std::cerr << kUsage;
     return 2;

@@ -1,0 +1,45 @@
+#include "controls/custom_control.h"
+
+#include "classes/metadata_builder.h"
+
+TCustomControl::TCustomControl(TComponent* owner)
+    : TWinControl(owner), canvas_(new TControlCanvas) {
+  canvas_->SetControl(this);
+}
+
+TCustomControl::~TCustomControl() = default;
+
+void TCustomControl::PaintOwnSurface(HDC dc) {
+  TControlCanvas& canvas = *canvas_;
+  canvas.LockCanvas();
+  struct Lend {
+    TControlCanvas& canvas;
+    ~Lend() {
+      canvas.SetHandle(nullptr);
+      canvas.UnlockCanvas();
+    }
+  } lend{canvas};
+  canvas.SetHandle(dc);
+  canvas.SetRightToLeftReading(false);
+  DrawContent();
+}
+
+void TCustomControl::HandlePaint(MessageRecord& m) {
+  // A custom control always takes the paint pass, even without children.
+  IncludeStatus(stCustomPaint);
+  struct Clear {
+    TCustomControl& c;
+    ~Clear() { c.ExcludeStatus(stCustomPaint); }
+  } clear{*this};
+  DispatchInherited(TCustomControl::StaticMeta(), m);
+}
+
+const MessageTable TCustomControl::kMessages{On<&TCustomControl::HandlePaint>(WM_PAINT)};
+
+const ClassMetadata& TCustomControl::StaticMeta() {
+  static const ClassMetadata meta =
+      ClassBuilder<TCustomControl>("TCustomControl", &TWinControl::StaticMeta(), "controls")
+          .Messages(&TCustomControl::kMessages)
+          .Build();
+  return meta;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// The forms layer's answers to what the controls ask of the application and the screen.
+#include "controls/controls_host.h"
+
+class FormsControlsHost : public ControlsHost {
+ public:
+  // Creates the screen, then the application object (with its window), and turns hints
+  // on; destroys them in the reverse order.
+  void CreateProcessObjects() override;
+  void DestroyProcessObjects() override;
+
+  HCURSOR CursorHandleFor(TCursor cursor) override;
+  TCursor CursorOverride() override;
+  void ForgetControl(TControl* control) override;
+  void ReportException(TControl* control, std::exception_ptr error) override;
+  HWND AppWindow() override;
+  void BringToFront() override;
+};

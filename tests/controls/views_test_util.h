@@ -1,0 +1,87 @@
+#pragma once
+// Helpers for the label, panel, image and launcher-tree tests: 32-bit surfaces to paint
+// into and read back, a plain top-level window to host a tree, and the launcher's tree
+// read from the build's compiled definition.
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "classes/object.h"
+#include "platform/gdi_handles.h"
+#include "platform/win32.h"
+#include "tools/formtool/check_form.h"
+
+inline bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+namespace views_test {
+
+// A top-down 32-bit DIB section selected into a memory DC.
+class Surface {
+ public:
+  Surface(int width, int height, COLORREF fill = RGB(0, 0, 0));
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
+  ~Surface();
+
+  HDC Dc() const { return dc_.Get(); }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // The pixel as a COLORREF (0x00BBGGRR); call after GdiFlush.
+  COLORREF At(int x, int y) const;
+  void Fill(COLORREF color);
+  // Bounding box of the pixels for which `ink` is true; empty when none.
+  template <class Pred>
+  RECT InkBox(const RECT& area, Pred ink) const {
+    RECT box = {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    GdiFlush();
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x)
+        if (ink(At(x, y))) {
+          box.left = std::min<LONG>(box.left, x);
+          box.top = std::min<LONG>(box.top, y);
+          box.right = std::max<LONG>(box.right, x + 1);
+          box.bottom = std::max<LONG>(box.bottom, y + 1);
+        }
+    return box.left == INT32_MAX ? RECT{0, 0, 0, 0} : box;
+  }
+
+ private:
+  int width_;
+  int height_;
+  OwnedDC dc_;
+  GdiObject<HBITMAP> bitmap_;
+  HGDIOBJ previous_ = nullptr;
+  const uint32_t* bits_ = nullptr;
+};
+
+// Copies what a window shows (its client area) into a new surface.
+std::unique_ptr<Surface> ReadWindow(HWND window, int width, int height);
+
+// A visible borderless top-level window at the screen's top-left corner.
+class HostWindow {
+ public:
+  HostWindow(int width, int height);
+  HostWindow(const HostWindow&) = delete;
+  HostWindow& operator=(const HostWindow&) = delete;
+  ~HostWindow();
+  HWND Get() const { return window_; }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// Module start-ups the real classes need (runtime, graphics, controls, JPEG), once; and
+// their shut-downs.
+void StartModules();
+void StopModules();
+
+// Delivers pending messages of this thread until none is left.
+void PumpMessages();
+
+// The launcher's tree read from the build's TFORM1.bin into the real classes.
+TOwnedPtr<formtool::CheckForm> ReadLauncherTree();
+
+}  // namespace views_test

@@ -1,0 +1,329 @@
+#!/usr/bin/env bash
+# End-to-end checks of the launcher (or, with --subject bare, of the harness itself on the
+# bare popup window): the real executable under Wine on the test command's 1920 x 1080 X
+# server (or one of our own) and on a 1024 x 768 one we start, with a Wine prefix of our
+# own, driven with xdotool and read back from the X server with xprobe. Every wait has a
+# deadline; nothing sleeps for a fixed time.
+#   e2e.sh --subject launcher|bare --exe EXE --game STANDIN.exe --probe win_probe.exe
+#          --xprobe XPROBE --art resources/cursors --artwork artwork.jpg --work DIR
+set -u
+
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --subject) subject=$2 ;;
+    --exe) exe=$2 ;;
+    --game) game=$2 ;;
+    --probe) probe=$2 ;;
+    --xprobe) xprobe=$2 ;;
+    --art) art=$2 ;;
+    --artwork) artwork=$2 ;;
+    --work) work=$2 ;;
+    *)
+      echo "unknown argument $1" >&2
+      exit 2
+      ;;
+  esac
+  shift 2
+done
+
+failures=0
+ok() { echo "ok - $1"; }
+not_ok() {
+  echo "not ok - $1"
+  failures=$((failures + 1))
+}
+check() { # check <name> <command...>
+  local name=$1
+  shift
+  if "$@"; then ok "$name"; else not_ok "$name"; fi
+}
+
+# wait_until <seconds> <command...>: polls until the command succeeds or the deadline passes.
+wait_until() {
+  local deadline=$(($(date +%s%N) + ${1%.*} * 1000000000)) && shift
+  until "$@"; do
+    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+
+servers=()
+started=()
+cleanup() {
+  local pid
+  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null
+  for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null; done
+}
+trap cleanup EXIT
+
+# start_xvfb WxH: an X server on a free display; sets $display.
+start_xvfb() {
+  local fdfile="$work/xvfb-$1.display"
+  : >"$fdfile"
+  Xvfb -displayfd 9 -screen 0 "${1}x24" -nolisten tcp 9>"$fdfile" 2>"$work/xvfb-$1.log" &
+  servers+=($!)
+  wait_until 10 test -s "$fdfile" || return 1
+  display=":$(head -n1 "$fdfile")"
+}
+
+# A Wine prefix of our own, so switching X servers never touches another test's session.
+prefix="${WINEPREFIX:-$work/prefix}-e2e"
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+use_display() { # use_display DISPLAY: the Wine session follows one X server at a time
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null
+  WINEPREFIX=$prefix wineserver -w 2>/dev/null
+  export DISPLAY=$1 WINEPREFIX=$prefix
+  if [ ! -f "$prefix/.ready" ]; then
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    touch "$prefix/.ready"
+  fi
+  # Wine's own services start with the first program: start them here, detached from any
+  # pipe of ours.
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+winpath() { echo "Z:${1//\//\\}"; }
+
+mkdir -p "$work"
+rm -rf "$work/run" "$work/elsewhere" "$work/nogame"
+mkdir -p "$work/run/eng" "$work/run/rus" "$work/elsewhere/eng" "$work/nogame"
+cp "$game" "$work/run/eng/brasslantern.exe"
+cp "$game" "$work/run/rus/brasslantern.exe"
+cp "$game" "$work/elsewhere/eng/brasslantern.exe"
+# The program lives beside a game of its own, so a look-up beside the executable instead of
+# in the current directory shows in the stand-in's record.
+cp "$exe" "$work/run/"
+exe="$work/run/$(basename "$exe")"
+log="$work/standin.log"
+
+# start_subject DIR: starts the program with DIR as its current directory; sets $pid.
+start_subject() {
+  : >"$log"
+  (cd "$1" && LAUNCHER_STANDIN_LOG=$(winpath "$log") exec wine "$exe" </dev/null >/dev/null 2>&1) &
+  pid=$!
+  started+=("$pid")
+}
+
+# find_window: the visible 846 x 531 top-level X window; sets $win, $wx, $wy, $ww, $wh.
+find_window() {
+  local id WIDTH HEIGHT X Y
+  for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    if [ "${WIDTH:-0}" = 846 ] && [ "${HEIGHT:-0}" = 531 ]; then
+      win=$id wx=$X wy=$Y ww=$WIDTH wh=$HEIGHT
+      return 0
+    fi
+  done
+  return 1
+}
+
+exited() { ! kill -0 "$pid" 2>/dev/null; }
+# wait_exit <seconds>: waits for the program to end; sets $status.
+wait_exit() {
+  wait_until "$1" exited || return 1
+  wait "$pid"
+  status=$?
+}
+close_subject() { # ends whatever is still running, politely first
+  exited && return 0
+  wine "$probe" close "$close_class" >/dev/null 2>&1
+  wait_exit 10 || kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
+if [ "$subject" = launcher ]; then close_class=TForm1; else close_class=BareWindow; fi
+
+# --- Shape and place --------------------------------------------------------------------
+
+check_shape() { # check_shape <screen WxH>
+  local sw=${1%x*} sh=${1#*x}
+  check "$1: window shown" wait_until 60 find_window || return 1
+  check "$1: 846 x 531" test "$ww x $wh" = "846 x 531"
+  check "$1: centred" test "$wx,$wy" = "$(((sw - 846) / 2)),$(((sh - 531) / 2))"
+  # No frame: the X window is exactly the client area, and asks for no decorations.
+  local hints
+  hints=$(xprop -id "$win" _MOTIF_WM_HINTS 2>/dev/null)
+  local flags decorations
+  read -r flags decorations < <(echo "${hints#*= }" | tr -d ',' | awk '{print $1, $3}')
+  check "$1: undecorated ($hints)" test $((${flags:-0} & 2)) = 2 -a "$decorations" = 0x0
+}
+
+# --- Pixels -----------------------------------------------------------------------------
+
+# ink_in <x y w h RRGGBB tol>: relative to the window; sets $count and $box (x0 y0 x1 y1).
+ink_in() {
+  local out
+  out=$("$xprobe" ink $((wx + $1)) $((wy + $2)) "$3" "$4" "$5" "$6") || return 1
+  count=$(echo "$out" | awk '{print $2}')
+  box=$(echo "$out" | awk -v x="$wx" -v y="$wy" '{print $4 - x, $5 - y, $6 - x, $7 - y}')
+}
+inside() { # inside <x0 y0 x1 y1> <bx by bw bh>: the ink box lies within the label
+  [ "$1" -ge "$5" ] && [ "$2" -ge "$6" ] && [ "$3" -lt $(($5 + $7)) ] && [ "$4" -lt $(($6 + $8)) ]
+}
+words_drawn() { ink_in 481 500 39 19 008000 8 && [ "$count" -ge 50 ]; }
+
+same_colours() { # same_colours "<RRGGBB...>" "<RRGGBB...>" <tolerance>
+  local -a a=($1) b=($2)
+  [ "${#a[@]}" -gt 0 ] && [ "${#a[@]}" = "${#b[@]}" ] || return 1
+  local i shift d
+  for i in "${!a[@]}"; do
+    for shift in 16 8 0; do
+      d=$((((16#${a[i]} >> shift) & 255) - ((16#${b[i]} >> shift) & 255)))
+      [ "${d#-}" -le "$3" ] || return 1
+    done
+  done
+}
+
+check_pixels() {
+  check "words drawn" wait_until 20 words_drawn
+  # The strip: black wherever the words are not (their edges blend green into black).
+  ink_in 8 496 830 27 004000 64
+  check "strip black and green only ($count of 22410)" test "$count" = 22410
+  # The artwork above the title, in 4 x 3 blocks: each block's mean colour as in the picture
+  # stretched to the window (the means do not depend on how the stretch rounds; averaged on
+  # the stored values, as xprobe does, not in linear light).
+  local shown expected
+  shown=$("$xprobe" means "$wx" "$wy" 844 300 4 3 | tr '\n' ' ')
+  expected=$(convert "$artwork" -set colorspace RGB -resize '846x531!' -crop 844x300+0+0 \
+    +repage -scale '4x3!' -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | tr -d '#' | tr '\n' ' ')
+  check "artwork blocks as in the picture (shown: $shown; picture: $expected)" \
+    same_colours "$shown" "$expected" 6
+  ink_in 232 305 424 25 FFFF00 8
+  # shellcheck disable=SC2086
+  check "title yellow inside its label ($count pixels, box $box)" \
+    bash -c '[ "$0" -ge 1500 ] && [ "$1" -ge 232 ] && [ "$2" -ge 305 ] && [ "$3" -lt 656 ] && [ "$4" -lt 330 ] && [ $(($3 - $1)) -ge 380 ]' "$count" $box
+  local label name left width
+  for label in "ENGLISH 293 72" "RUSSIAN 385 75" "EXIT 481 39"; do
+    read -r name left width <<<"$label"
+    ink_in "$left" 500 "$width" 19 008000 8
+    # shellcheck disable=SC2086
+    check "$name green inside its label ($count pixels, box $box)" \
+      bash -c '[ "$0" -ge 50 ] && [ $(($3 - $1)) -ge $(($6 * 3 / 4)) ]' "$count" $box "$left" "$width"
+    # shellcheck disable=SC2086
+    check "$name ink within $left..$((left + width)) x 500..519" inside $box "$left" 500 "$width" 19
+  done
+}
+
+# --- Cursor -----------------------------------------------------------------------------
+
+hand_rows=$(awk '/^image/ {on = 1; next} on' "$art/hand_point.cur.txt")
+shows_hand() {
+  local shape
+  shape=$("$xprobe" cursor) || return 1
+  [ "$(echo "$shape" | head -n1)" = "hotspot 7 1 size 32 32" ] &&
+    [ "$(echo "$shape" | tail -n +2)" = "$hand_rows" ]
+}
+
+check_cursor() {
+  xdotool mousemove $((wx + 500)) $((wy + 509))
+  check "the executable's hand over EXIT (hot spot 7,1, drawn as hand_point)" wait_until 10 shows_hand
+  xdotool mousemove $((wx + 100)) $((wy + 100))
+  check "no hand over the artwork" wait_until 10 bash -c '! "$0" cursor | head -n1 | grep -q "^hotspot 7 1 "' "$xprobe"
+}
+
+# --- Clicks -----------------------------------------------------------------------------
+
+click_at() { # click_at <x y> relative to the window
+  xdotool mousemove $((wx + $1)) $((wy + $2))
+  xdotool click 1
+}
+ran_lines() { grep -c '^ran ' "$log"; }
+
+# check_language <label x> <edition> <dir>: the stand-in ran once, from the current directory,
+# with the launcher minimised, and the launcher ended with 0.
+check_language() {
+  local x=$1 edition=$2 dir=$3
+  start_subject "$dir"
+  wait_until 60 find_window && wait_until 20 words_drawn || {
+    not_ok "$edition: window shown"
+    close_subject
+    return
+  }
+  click_at "$x" 509
+  check "$edition: launcher ended" wait_exit 20
+  check "$edition: exit code 0 ($status)" test "${status:-x}" = 0
+  wait_until 10 test -s "$log"
+  check "$edition: game started once ($(ran_lines))" test "$(ran_lines)" = 1
+  local line expected
+  line=$(head -n1 "$log" | tr -d '\r')
+  # The form minimised is still shown, so the application window stays visible with it.
+  expected="ran edition=$edition cwd=$(winpath "$dir") launcher=minimised app=visible args=0"
+  expected+=" exe=$(winpath "$dir")\\$edition\\brasslantern.exe"
+  check "$edition: right edition and folder, no arguments, launcher minimised: $line" \
+    test "$line" = "$expected"
+}
+
+check_launcher() {
+  start_subject "$work/run"
+  check_shape "1920x1080"
+  check_pixels
+  check "application window visible with the form, titled after the file" \
+    bash -c '[ "$(wine "$0" state 2>/dev/null | tr -d "\r")" = "app=1 form=1 iconic=0 title=launcher" ]' "$probe"
+  check_cursor
+  click_at 500 509
+  check "EXIT: ended within 2 s" wait_exit 2
+  check "EXIT: exit code 0 (${status:-none})" test "${status:-x}" = 0
+  close_subject
+  check "EXIT: started nothing" test ! -s "$log"
+
+  check_language 330 eng "$work/run"
+  check_language 420 rus "$work/run"
+  # The game is looked up from the current directory, not beside the executable.
+  check_language 330 eng "$work/elsewhere"
+
+  start_subject "$work/nogame"
+  if wait_until 60 find_window && wait_until 20 words_drawn; then
+    click_at 330 509
+    check "no game: ended silently" wait_exit 20
+    check "no game: exit code 0 (${status:-none})" test "${status:-x}" = 0
+  else
+    not_ok "no game: window shown"
+  fi
+  close_subject
+
+  start_subject "$work/run"
+  if wait_until 60 find_window; then
+    wine "$probe" close TApplication >/dev/null 2>&1
+    check "WM_CLOSE to the application window: ended" wait_exit 20
+    check "WM_CLOSE to the application window: exit code 0 (${status:-none})" test "${status:-x}" = 0
+  else
+    not_ok "WM_CLOSE: window shown"
+  fi
+  close_subject
+}
+
+# The large screen is the test command's own X server when it has that size.
+if [ -n "${DISPLAY:-}" ] && xdpyinfo 2>/dev/null | grep -q 'dimensions: *1920x1080 pixels'; then
+  big=$DISPLAY
+else
+  start_xvfb 1920x1080 || {
+    echo "Xvfb did not start"
+    exit 1
+  }
+  big=$display
+fi
+start_xvfb 1024x768 || {
+  echo "Xvfb did not start"
+  exit 1
+}
+small=$display
+
+use_display "$big"
+if [ "$subject" = launcher ]; then
+  check_launcher
+else
+  start_subject "$work/run"
+  check_shape "1920x1080"
+  close_subject
+  check "closed" exited
+fi
+
+use_display "$small"
+start_subject "$work/run"
+check_shape "1024x768"
+close_subject
+
+echo "$failures check(s) failed"
+[ "$failures" -eq 0 ]
