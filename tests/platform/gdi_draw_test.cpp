@@ -291,6 +291,38 @@ TEST_F(GdiDraw, ScriptsGiveTheReferencePixelsInEveryFormat) {
   }
 }
 
+// Coordinates and extents near the 32-bit limits draw what falls inside, or nothing,
+// and never take the DC down with them.
+TEST_F(GdiDraw, CoordinatesNearTheLimitsAreHandledSoundly) {
+  Dib dib = MakeDib(32, 16, 16), source = MakeDib(32, 2, 2);
+  HDC dc = CreateCompatibleDC(nullptr), src = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, dib.bitmap), oldSource = SelectObject(src, source.bitmap);
+  constexpr int kMax = 0x7FFFFFFF, kMin = -kMax - 1;
+  MoveToEx(dc, kMin, kMin, nullptr);
+  LineTo(dc, kMax, kMax);
+  Rectangle(dc, kMin, kMin, kMax, kMax);
+  PatBlt(dc, kMax, kMax, kMin, kMin, PATINVERT);
+  StretchBlt(dc, 0, 0, kMax, kMax, src, 0, 0, 2, 2, SRCCOPY);
+  StretchBlt(dc, kMax, 0, kMin, 5, src, kMax, 0, kMin, 2, SRCCOPY);
+  BitBlt(dc, kMin, kMin, kMax, kMax, src, kMax, kMax, SRCCOPY);
+  SetViewportOrgEx(dc, kMax, kMax, nullptr);
+  SetWindowOrgEx(dc, kMin, kMin, nullptr);
+  LineTo(dc, 0, 0);
+  RECT box{};
+  GetClipBox(dc, &box);
+  // The DC still works normally once the origins are back.
+  SetViewportOrgEx(dc, 0, 0, nullptr);
+  SetWindowOrgEx(dc, 0, 0, nullptr);
+  EXPECT_EQ(SetPixel(dc, 3, 3, RGB(10, 20, 30)), RGB(10, 20, 30));
+  EXPECT_EQ(GetPixel(dc, 3, 3), RGB(10, 20, 30));
+  SelectObject(dc, old);
+  SelectObject(src, oldSource);
+  DeleteDC(dc);
+  DeleteDC(src);
+  DeleteObject(dib.bitmap);
+  DeleteObject(source.bitmap);
+}
+
 // The launcher's artwork size stretched onto its window size, as the picture is shown.
 TEST_F(GdiDraw, ArtworkSizedStretchGivesTheReferencePixels) {
   Dib source = MakeDib(24, 1152, -846);
