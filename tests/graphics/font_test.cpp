@@ -12,16 +12,16 @@
 namespace {
 
 // Counts OnChange calls of the object it is bound to.
-class ChangeCounter : public TObject {
+class FontChangeCounter : public TObject {
  public:
   void Changed(TObject*) { ++count; }
-  TNotifyEvent Event() { return TNotifyEvent::Bind<&ChangeCounter::Changed>(this); }
+  TNotifyEvent Event() { return TNotifyEvent::Bind<&FontChangeCounter::Changed>(this); }
   int count = 0;
 };
 
 TEST(Font, OnChangeFiresOnlyForRealChanges) {
   TFont f;
-  ChangeCounter counter;
+  FontChangeCounter counter;
   f.OnChange = counter.Event();
 
   f.SetHeight(f.Height());
@@ -157,7 +157,7 @@ TEST(Font, AdoptedHandleIsReadBackAndOwned) {
                         FIXED_PITCH | FF_MODERN, "Courier New");
   ASSERT_NE(h, nullptr);
   auto f = std::make_unique<TFont>();
-  ChangeCounter counter;
+  FontChangeCounter counter;
   f->OnChange = counter.Event();
   f->SetHandle(h);
   EXPECT_EQ(counter.count, 1);
@@ -211,7 +211,7 @@ namespace {
 
 TEST(FontMetadata, StreamedPropertiesGoThroughTheSetters) {
   TFont f;
-  ChangeCounter counter;
+  FontChangeCounter counter;
   f.OnChange = counter.Event();
   const ClassMetadata& meta = TFont::StaticMeta();
 

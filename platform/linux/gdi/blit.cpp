@@ -43,8 +43,12 @@ Axis MakeAxis(int64_t dst, int64_t dstExtent, int64_t src, int64_t srcExtent) {
 // For each destination pixel of an axis, the run of source pixels it stands for: one
 // pixel when enlarging, a group when shrinking (of which COLORONCOLOR keeps the last
 // column and the first row).
+// When shrinking, COLORONCOLOR keeps the last column and the first row of each group; a
+// mirrored axis keeps the other end.
 struct SourceRun {
-  int64_t first, last;
+  int64_t low, high;  // the group, in source order
+  int64_t Column(bool mirrored) const { return mirrored ? low : high; }
+  int64_t Row(bool mirrored) const { return mirrored ? high : low; }
 };
 
 SourceRun RunFor(const Axis& a, int64_t j) {
@@ -101,7 +105,7 @@ class Converter {
       default:
         if (raw != lastRaw_ || !haveLast_) {
           lastRaw_ = raw;
-          lastValue_ = dst_->EncodeConverted(src_->Decode(raw));
+          lastValue_ = dst_->EncodeFrom(*src_, raw);
           haveLast_ = true;
         }
         return lastValue_;
@@ -175,18 +179,19 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
     bool allInside = true;
     for (int i = 0; i < width; ++i) {
       runs[static_cast<size_t>(i)] = RunFor(ax, r.left + i - ax.dst);
-      columns[static_cast<size_t>(i)] = runs[static_cast<size_t>(i)].last;
+      columns[static_cast<size_t>(i)] = runs[static_cast<size_t>(i)].Column(ax.mirrored);
       allInside = allInside && columns[static_cast<size_t>(i)] >= 0 &&
                   columns[static_cast<size_t>(i)] < src.width;
     }
     const bool plainCopy = code == 0xCC && !combine && allInside;
     for (int y = r.top; y < r.bottom; ++y) {
       const SourceRun rows = RunFor(ay, y - ay.dst);
-      if (rows.first < 0 || rows.first >= src.height) continue;
+      const int64_t sourceRow = rows.Row(ay.mirrored);
+      if (sourceRow < 0 || sourceRow >= src.height) continue;
       if (plainCopy && dst.bitsPerPixel == 32 && dst.masks[0] == 0xFF0000 &&
           dst.masks[1] == 0xFF00 && dst.masks[2] == 0xFF) {
         auto* dstRow = reinterpret_cast<uint32_t*>(dst.Row(y)) + r.left;
-        const uint8_t* srcRow = src.Row(static_cast<int>(rows.first));
+        const uint8_t* srcRow = src.Row(static_cast<int>(sourceRow));
         if (src.bitsPerPixel == 24) {
           CopyRow24To32(srcRow, dstRow, columns.data(), width);
           continue;
@@ -199,19 +204,21 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
       }
       for (int i = 0; i < width; ++i) {
         const SourceRun cols = runs[static_cast<size_t>(i)];
-        if (cols.last < 0 || cols.last >= src.width) continue;
+        const int64_t sourceColumn = cols.Column(ax.mirrored);
+        if (sourceColumn < 0 || sourceColumn >= src.width) continue;
         uint32_t value;
         if (combine) {
           // Shrinking in these modes keeps what every merged pixel has (AND) or any has (OR).
           value = mode == BLACKONWHITE ? mask : 0;
-          for (int64_t sy = rows.first; sy <= rows.last && sy < src.height; ++sy)
-            for (int64_t sx = std::max<int64_t>(cols.first, 0); sx <= cols.last && sx < src.width;
+          for (int64_t sy = std::max<int64_t>(rows.low, 0); sy <= rows.high && sy < src.height;
+               ++sy)
+            for (int64_t sx = std::max<int64_t>(cols.low, 0); sx <= cols.high && sx < src.width;
                  ++sx) {
               const uint32_t v = convert(src.ReadRaw(static_cast<int>(sx), static_cast<int>(sy)));
               value = mode == BLACKONWHITE ? value & v : value | v;
             }
         } else {
-          value = convert(src.ReadRaw(static_cast<int>(cols.last), static_cast<int>(rows.first)));
+          value = convert(src.ReadRaw(static_cast<int>(sourceColumn), static_cast<int>(sourceRow)));
         }
         const int x = r.left + i;
         uint32_t pat = 0;

@@ -119,8 +119,10 @@ BOOL WINAPI LPtoDP(HDC hdc, LPPOINT lppt, int c) {
   const DeviceContext* dc = FindDC(hdc);
   if (!dc || (c > 0 && !lppt)) return FALSE;
   for (int i = 0; i < c; ++i) {
-    lppt[i].x += dc->state.viewportOrg.x - dc->state.windowOrg.x;
-    lppt[i].y += dc->state.viewportOrg.y - dc->state.windowOrg.y;
+    const int64_t dx = int64_t{dc->state.viewportOrg.x} - dc->state.windowOrg.x;
+    const int64_t dy = int64_t{dc->state.viewportOrg.y} - dc->state.windowOrg.y;
+    lppt[i].x = static_cast<LONG>(lppt[i].x + dx);
+    lppt[i].y = static_cast<LONG>(lppt[i].y + dy);
   }
   return TRUE;
 }
@@ -129,8 +131,10 @@ BOOL WINAPI DPtoLP(HDC hdc, LPPOINT lppt, int c) {
   const DeviceContext* dc = FindDC(hdc);
   if (!dc || (c > 0 && !lppt)) return FALSE;
   for (int i = 0; i < c; ++i) {
-    lppt[i].x -= dc->state.viewportOrg.x - dc->state.windowOrg.x;
-    lppt[i].y -= dc->state.viewportOrg.y - dc->state.windowOrg.y;
+    const int64_t dx = int64_t{dc->state.viewportOrg.x} - dc->state.windowOrg.x;
+    const int64_t dy = int64_t{dc->state.viewportOrg.y} - dc->state.windowOrg.y;
+    lppt[i].x = static_cast<LONG>(lppt[i].x - dx);
+    lppt[i].y = static_cast<LONG>(lppt[i].y - dy);
   }
   return TRUE;
 }

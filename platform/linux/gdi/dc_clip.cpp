@@ -7,8 +7,10 @@ namespace linux_gdi {
 
 namespace {
 
+// Origins may be anywhere in 32 bits; their difference is held within 2^30.
 POINT LogicalToDevice(const DcState& s) {
-  return {s.viewportOrg.x - s.windowOrg.x, s.viewportOrg.y - s.windowOrg.y};
+  return {DrawTarget::Shift(s.viewportOrg.x, -int64_t{s.windowOrg.x}),
+          DrawTarget::Shift(s.viewportOrg.y, -int64_t{s.windowOrg.y})};
 }
 
 RECT LogicalRectToDevice(const DcState& s, int left, int top, int right, int bottom) {

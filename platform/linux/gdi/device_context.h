@@ -73,8 +73,8 @@ struct DrawTarget {
     return {Shift(r.left, offset.x), Shift(r.top, offset.y), Shift(r.right, offset.x),
             Shift(r.bottom, offset.y)};
   }
-  static LONG Shift(LONG v, LONG by) {
-    const int64_t s = int64_t{v} + by;
+  static LONG Shift(int64_t v, int64_t by) {
+    const int64_t s = v + by;
     constexpr int64_t kLimit = 0x40000000;
     return static_cast<LONG>(s < -kLimit ? -kLimit : s > kLimit ? kLimit : s);
   }

@@ -48,7 +48,7 @@ void CopyRow(const Surface& from, int fromY, const Surface& to, int toY, int wid
       return;
     }
   }
-  for (int x = 0; x < width; ++x) to.WriteRaw(x, toY, to.EncodeConverted(from.ReadColor(x, fromY)));
+  for (int x = 0; x < width; ++x) to.WriteRaw(x, toY, to.EncodeFrom(from, from.ReadRaw(x, fromY)));
 }
 
 // Expands run-length data into `out` (bottom-up, one row per stride); stops at the

@@ -88,8 +88,8 @@ bool BrushPainter::At(int x, int y, uint32_t& value) const {
       const int px = Wrap(x - origin_.x, pattern_->width),
                 py = Wrap(y - origin_.y, pattern_->height);
       const uint32_t raw = pattern_->ReadRaw(px, py);
-      value = monoPattern_ ? (raw ? background_ : foreground_)
-                           : target_->EncodeConverted(pattern_->Decode(raw));
+      value =
+          monoPattern_ ? (raw ? background_ : foreground_) : target_->EncodeFrom(*pattern_, raw);
       return true;
     }
     default:

@@ -118,12 +118,13 @@ uint32_t Surface::Encode(COLORREF color) const {
   return PutChannel(r, masks[0]) | PutChannel(g, masks[1]) | PutChannel(b, masks[2]);
 }
 
+uint32_t Surface::EncodeFrom(const Surface& source, uint32_t raw) const {
+  const COLORREF color = source.Decode(raw);
+  return source.bitsPerPixel <= 8 ? Encode(color) : EncodeConverted(color);
+}
+
 uint32_t Surface::EncodeConverted(COLORREF color) const {
-  if (bitsPerPixel > 8) return Encode(color);
-  for (size_t i = 0; i < colors.size(); ++i) {
-    if (RGB(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue) == color)
-      return static_cast<uint32_t>(i);
-  }
+  if (bitsPerPixel != 8) return Encode(color);
   return Encode((color & 0x00F8F8F8) | 0x00040404);
 }
 

@@ -31,10 +31,13 @@ struct Surface {
   // The pixel value that shows `color` (0x00BBGGRR) best: exact for direct formats
   // within their precision, the nearest colour-table entry for indexed ones.
   uint32_t Encode(COLORREF color) const;
-  // Pixels converted from another format: for indexed formats a colour the table lacks
-  // is first reduced to 5 bits per channel (the centre of its cell), as conversions
-  // look colours up in a 32 x 32 x 32 table of nearest entries.
+  // Pixels converted from a direct-colour format: for 8-bit surfaces the colour is
+  // first reduced to 5 bits per channel (the centre of its cell), as conversions look
+  // colours up in a 32 x 32 x 32 table of nearest entries.
   uint32_t EncodeConverted(COLORREF color) const;
+  // A pixel of another surface in this format: an indexed source maps each of its
+  // entries to the nearest, a direct one goes through the table above.
+  uint32_t EncodeFrom(const Surface& source, uint32_t raw) const;
   // The colour a pixel value shows, as 0x00BBGGRR.
   COLORREF Decode(uint32_t value) const;
   COLORREF ReadColor(int x, int y) const { return Decode(ReadRaw(x, y)); }
