@@ -193,7 +193,7 @@ check_pixels() {
   ink_in 232 305 424 25 FFFF00 8
   # shellcheck disable=SC2086
   check "title yellow inside its label ($count pixels, box $box)" \
-    bash -c '[ "$0" -ge 1500 ] && [ "$1" -ge 232 ] && [ "$2" -ge 305 ] && [ "$3" -lt 656 ] && [ "$4" -lt 330 ] && [ $(($3 - $1)) -ge 380 ]' "$count" $box
+    bash -c '[ "$0" -ge 1000 ] && [ "$1" -ge 232 ] && [ "$2" -ge 305 ] && [ "$3" -lt 656 ] && [ "$4" -lt 330 ] && [ $(($3 - $1)) -ge 380 ]' "$count" $box
   local label name left width
   for label in "ENGLISH 301 72" "RUSSIAN 393 75" "EXIT 489 39"; do
     read -r name left width <<<"$label"
