@@ -103,7 +103,7 @@ void TComponent::BeforeDestruction() {
   if (!HasState(stDestroying)) BeginDestroying();
 }
 
-TComponent::~TComponent() {
+TComponent::~TComponent() {  // NOLINT(bugprone-exception-escape): see the declaration
   // Reached without Free(): the flags must still say what is happening.
   if (!HasState(stDestroying)) BeginDestroying();
   while (watchers_ && watchers_->Count() > 0) {

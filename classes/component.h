@@ -40,7 +40,8 @@ class TComponent : public TPersistent {
   explicit TComponent(TComponent* owner);
   // Frees what the component owns (last first), tells the components watching it,
   // and leaves its owner. Reached through Free().
-  ~TComponent() override;
+  // List operations here cannot fail on indexes the loops derive from the counts.
+  ~TComponent() override;  // NOLINT(bugprone-exception-escape)
 
   static const ClassMetadata& StaticMeta();
   const ClassMetadata& Meta() const override { return StaticMeta(); }

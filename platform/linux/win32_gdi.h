@@ -5,7 +5,8 @@
 #include "platform/linux/win32_errors.h"
 #include "platform/linux/win32_types.h"
 
-#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define RGB(r, g, b) \
+  ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 #define PALETTERGB(r, g, b) (0x02000000 | RGB(r, g, b))
 #define PALETTEINDEX(i) ((COLORREF)(0x01000000 | (DWORD)(WORD)(i)))
 #define GetRValue(rgb) ((BYTE)(rgb))
@@ -473,10 +474,12 @@ LONG WINAPI GetBitmapBits(HBITMAP hbit, LONG cb, LPVOID lpvBits);
 LONG WINAPI SetBitmapBits(HBITMAP hbm, DWORD cb, const void* pvBits);
 UINT WINAPI GetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, RGBQUAD* prgbq);
 UINT WINAPI SetDIBColorTable(HDC hdc, UINT iStart, UINT cEntries, const RGBQUAD* prgbq);
-UINT WINAPI GetPaletteEntries(HPALETTE hpal, UINT iStart, UINT cEntries, LPPALETTEENTRY pPalEntries);
+UINT WINAPI GetPaletteEntries(HPALETTE hpal, UINT iStart, UINT cEntries,
+                              LPPALETTEENTRY pPalEntries);
 UINT WINAPI SetPaletteEntries(HPALETTE hpal, UINT iStart, UINT cEntries,
                               const PALETTEENTRY* pPalEntries);
-UINT WINAPI GetSystemPaletteEntries(HDC hdc, UINT iStart, UINT cEntries, LPPALETTEENTRY pPalEntries);
+UINT WINAPI GetSystemPaletteEntries(HDC hdc, UINT iStart, UINT cEntries,
+                                    LPPALETTEENTRY pPalEntries);
 UINT WINAPI GetNearestPaletteIndex(HPALETTE h, COLORREF color);
 HPALETTE WINAPI SelectPalette(HDC hdc, HPALETTE hPal, BOOL bForceBkgd);
 UINT WINAPI RealizePalette(HDC hdc);

@@ -7,6 +7,11 @@
 namespace formtool {
 namespace {
 
+// An 8-bit stored integer is signed: 0x80..0xFF are -128..-1.
+int32_t SignedByte(uint64_t byte) {
+  return byte >= 0x80 ? static_cast<int32_t>(byte) - 0x100 : static_cast<int32_t>(byte);
+}
+
 class BinaryReader {
  public:
   explicit BinaryReader(std::string_view data) : data_(data) {}
@@ -91,7 +96,7 @@ class BinaryReader {
     result.tag = static_cast<TValueType>(Byte(what));
     switch (result.tag) {
       case svInt8:
-        result.value = static_cast<int8_t>(Unsigned(1, what));
+        result.value = SignedByte(Unsigned(1, what));
         break;
       case svInt16:
         result.value = static_cast<int16_t>(Unsigned(2, what));
@@ -152,7 +157,7 @@ class BinaryReader {
       case svNil:
         break;
       case svInt8:
-        value.integer = static_cast<int8_t>(Unsigned(1, "an 8-bit integer"));
+        value.integer = SignedByte(Unsigned(1, "an 8-bit integer"));
         break;
       case svInt16:
         value.integer = static_cast<int16_t>(Unsigned(2, "a 16-bit integer"));

@@ -115,7 +115,7 @@ int Dump(size_t inlineLimit, const std::string& input, const std::string& output
     formtool::PrintOptions options;
     options.inlineLimit = inlineLimit;
     options.storeFile = [&](const std::string& bytes, const std::string& extension) {
-      const std::string name =
+      std::string name =
           outPath.filename().string() + "." + std::to_string(++sideFiles) + extension;
       WriteFile(outPath.parent_path() / name, bytes);
       return name;

@@ -64,6 +64,19 @@ SourceRun RunFor(const Axis& a, int64_t j) {
   return {a.src + first, a.src + last};
 }
 
+// Whether pixel values mean the same colours on both surfaces: equal depth, and equal
+// masks (direct colour) or equal colour tables (indexed).
+bool SameFormat(const Surface& src, const Surface& dst) {
+  if (src.bitsPerPixel != dst.bitsPerPixel) return false;
+  if (src.bitsPerPixel > 8) return std::memcmp(src.masks, dst.masks, sizeof src.masks) == 0;
+  return src.colors.size() == dst.colors.size() &&
+         std::equal(src.colors.begin(), src.colors.end(), dst.colors.begin(),
+                    [](const RGBQUAD& a, const RGBQUAD& b) {
+                      return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen &&
+                             a.rgbBlue == b.rgbBlue;
+                    });
+}
+
 // Converts source pixel values to destination pixel values.
 class Converter {
  public:
@@ -78,16 +91,7 @@ class Converter {
       // Into a monochrome bitmap: the source's background colour is white, all else black.
       kind_ = Kind::kToMono;
       background_ = ResolveColor(srcState, srcState.bkColor);
-    } else if (src.bitsPerPixel == dst.bitsPerPixel && src.bitsPerPixel > 8 &&
-               std::memcmp(src.masks, dst.masks, sizeof src.masks) == 0) {
-      kind_ = Kind::kSame;
-    } else if (src.bitsPerPixel == dst.bitsPerPixel && src.bitsPerPixel <= 8 &&
-               src.colors.size() == dst.colors.size() &&
-               std::equal(src.colors.begin(), src.colors.end(), dst.colors.begin(),
-                          [](const RGBQUAD& a, const RGBQUAD& b) {
-                            return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen &&
-                                   a.rgbBlue == b.rgbBlue;
-                          })) {
+    } else if (SameFormat(src, dst)) {
       kind_ = Kind::kSame;
     }
     src_ = &src;

@@ -163,6 +163,7 @@ UINT SpawnError(int error) {
 // detached thread to collect its exit status.
 UINT Spawn(const std::vector<std::string>& argv, UINT showCommand) {
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
 
