@@ -60,6 +60,7 @@ TEST(NameSpaceLockTest, ReadersShareWritersAreAlone) {
   std::atomic<bool> violated{false};
   long counter = 0;
   std::vector<std::thread> threads;
+  threads.reserve(4);
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 2000; ++i) {
