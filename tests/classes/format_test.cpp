@@ -17,7 +17,8 @@ namespace {
 
 // A reader over raw bytes, keeping its stream alive.
 struct RawReader {
-  explicit RawReader(std::vector<uint8_t> bytes, int bufferSize = TReader::kDefaultBufferSize)
+  explicit RawReader(const std::vector<uint8_t>& bytes,
+                     int bufferSize = TReader::kDefaultBufferSize)
       : stream(MemoryStreamOf(bytes)), reader(*stream, bufferSize) {}
   std::unique_ptr<TMemoryStream> stream;
   TReader reader;
