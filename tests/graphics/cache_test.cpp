@@ -119,6 +119,7 @@ TEST(FontCache, CountsStayExactUnderConcurrentUse) {
   shared.SetHeight(-13);
   const int before = FontManager->RecordCount();
   std::vector<std::thread> threads;
+  threads.reserve(4);
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([t] {
       for (int i = 0; i < 3000; ++i) {
