@@ -1,6 +1,11 @@
 // GetACP/GetOEMCP, code page lookup and single-character helpers.
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include "platform/linux/kernel/codepage_tables.h"
 #include "platform/win32.h"
@@ -61,13 +66,24 @@ bool CharToByte(const SingleByteCodePage& page, char16_t ch, unsigned char* byte
     *byte = static_cast<unsigned char>(ch);
     return true;
   }
-  for (int i = 0; i < 128; ++i) {
-    if (page.high[i] == ch) {
-      *byte = static_cast<unsigned char>(0x80 + i);
-      return true;
+  // Each page's upper half sorted by character (lowest byte first among equals), so text
+  // converts by binary search rather than a scan of 128 entries per character.
+  using Reverse = std::array<std::pair<char16_t, unsigned char>, 128>;
+  static const auto reverse = [] {
+    std::array<Reverse, std::size(kPages)> all{};
+    for (size_t p = 0; p < std::size(kPages); ++p) {
+      for (int i = 0; i < 128; ++i) {
+        all[p][i] = {kPages[p].high[i], static_cast<unsigned char>(0x80 + i)};
+      }
+      std::sort(all[p].begin(), all[p].end());
     }
-  }
-  return false;
+    return all;
+  }();
+  const Reverse& table = reverse[static_cast<size_t>(&page - kPages)];
+  const auto it = std::lower_bound(table.begin(), table.end(), std::make_pair(ch, uint8_t{0}));
+  if (it == table.end() || it->first != ch) return false;
+  *byte = it->second;
+  return true;
 }
 
 char16_t ToUpperChar(char16_t c) {
