@@ -8,9 +8,7 @@
 #include "classes/reader.h"
 #include "classes/streams.h"
 #include "runtime/exception.h"
-// The test stand-ins are compiled into this target: the fuzzer reads into the same
-// classes the reader's tests use.
-#include "tests/classes/standins.cpp"
+#include "tests/classes/standins.h"
 
 namespace {
 
