@@ -69,12 +69,12 @@ TEST(Arrange, PlacesChildrenByAlignmentOrder) {
     Container box;
     std::vector<TSwatch*> children;
     box.root->SuspendArrange();
-    for (const ChildSpec& spec : c.children) {
+    for (const ChildSpec& row : c.children) {
       auto* child = new TSwatch(nullptr);
-      child->SetBounds(spec.bounds.left, spec.bounds.top, spec.bounds.right, spec.bounds.bottom);
-      child->Constraints()->SetMaxWidth(spec.maxWidth);
-      child->SetAlignWithMargins(spec.margins);
-      child->SetAlign(spec.align);
+      child->SetBounds(row.bounds.left, row.bounds.top, row.bounds.right, row.bounds.bottom);
+      child->Constraints()->SetMaxWidth(row.maxWidth);
+      child->SetAlignWithMargins(row.margins);
+      child->SetAlign(row.align);
       child->SetParent(box.root);
       children.push_back(child);
     }
