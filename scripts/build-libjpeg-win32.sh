@@ -10,15 +10,8 @@ prefix="$cache/libjpeg-win32"
 stamp="$prefix/.complete"
 [ -f "$stamp" ] && exit 0
 
-src="$cache/src"
-mkdir -p "$src"
-cd "$src"
-if ! ls -d libjpeg-turbo-*/ >/dev/null 2>&1; then
-  echo "libjpeg-win32: fetching the libjpeg-turbo source package"
-  apt-get source -qq libjpeg-turbo >/dev/null 2>&1 || apt-get source libjpeg-turbo
-fi
-srcdir=$(ls -d "$src"/libjpeg-turbo-*/ | head -n1)
-srcdir=${srcdir%/}
+. "$root/scripts/libjpeg-source.sh"
+libjpeg_source "$cache" libjpeg-win32
 
 build="$cache/libjpeg-win32-build"
 rm -rf "$build" "$prefix"
