@@ -122,7 +122,8 @@ unsigned Mix(unsigned ink, unsigned under, unsigned coverage) {
 }
 
 // One line of text with its cell's top at (x, y), as the labels draw it: the baseline one
-// Windows ascent below, advances rounded to whole pixels, grey coverage blended.
+// Windows ascent below, advances rounded to whole pixels, grey coverage blended. Where the
+// file has a bitmap for the size (Tahoma at 16 pixels) that is drawn, at its own advance.
 void DrawText(Picture& picture, FT_Face face, int pixels, int x, int y, const char* text,
               unsigned colour) {
   FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels));
@@ -131,7 +132,7 @@ void DrawText(Picture& picture, FT_Face face, int pixels, int x, int y, const ch
   const int baseline =
       y + int(((os2 ? long(os2->usWinAscent) : long(face->ascender)) * pixels + units / 2) / units);
   for (int pen = x; *text; ++text) {
-    if (FT_Load_Char(face, FT_ULong(*text), FT_LOAD_RENDER | FT_LOAD_NO_BITMAP) != 0) continue;
+    if (FT_Load_Char(face, FT_ULong(*text), FT_LOAD_RENDER) != 0) continue;
     const FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
     for (int j = 0; j < int(bitmap.rows); ++j) {
@@ -139,7 +140,10 @@ void DrawText(Picture& picture, FT_Face face, int pixels, int x, int y, const ch
       if (py < 0 || py >= kHeight) continue;
       for (int i = 0; i < int(bitmap.width); ++i) {
         const int px = pen + slot->bitmap_left + i;
-        const unsigned c = bitmap.buffer[j * bitmap.pitch + i];
+        const unsigned char* row = bitmap.buffer + j * bitmap.pitch;
+        const unsigned c = bitmap.pixel_mode != FT_PIXEL_MODE_MONO ? row[i]
+                           : row[i >> 3] & (0x80 >> (i & 7))       ? 255
+                                                                   : 0;
         if (c == 0 || px < 0 || px >= kWidth) continue;
         unsigned& p = picture.At(px, py);
         p = Mix(colour >> 16, p >> 16, c) << 16 |
