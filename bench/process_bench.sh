@@ -103,7 +103,7 @@ finish() { # closes the program (by its window class under Wine) and waits for i
   pid=""
 }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-hwm() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
+hwm() { awk '/^VmHWM/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0; }
 median() { sort -n | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 
 if [ "$native" = 1 ]; then
