@@ -13,7 +13,8 @@
  *                                       everything it paints (the bare window's fill, or the
  *                                       launcher's title and three words); COMMAND keeps
  *                                       running, its output going nowhere. Exit 1 on
- *                                       time-out. */
+ *                                       time-out. It first waits for the picture of an
+ *                                       earlier run to leave the screen. */
 #define _POSIX_C_SOURCE 200809L
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -157,7 +158,14 @@ static int Startup(int argc, char** argv) {
   double timeout = atof(argv[2]);
   Screen* screen = DefaultScreenOfDisplay(display);
   int left = (WidthOfScreen(screen) - 846) / 2, top = (HeightOfScreen(screen) - 531) / 2;
+  /* A window of the previous run may still be on screen for a moment after its process
+   * ended: timing starts once it is gone, or it would be taken for this one. */
   double start = Now();
+  while (Painted(mode, left, top)) {
+    if (Now() - start > timeout) return Fail("the picture is on screen before the start");
+    nanosleep(&(struct timespec){0, 1000000}, NULL);
+  }
+  start = Now();
   pid_t child = fork();
   if (child == 0) {
     /* Away from our output, so a caller reading it sees its end when we exit. */
