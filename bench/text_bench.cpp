@@ -6,7 +6,8 @@
 //   text_bench [iterations]
 //   text_bench first        the process's first CreateFontIndirectA + SelectObject +
 //                           DrawTextA alone (the text layer's start-up cost), and the
-//                           resident memory after it; run it in several fresh processes
+//                           resident memory after it; bench/text_first.sh gives medians
+//                           over fresh processes
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
