@@ -17,11 +17,10 @@ int defProcDepth = 0;
 // Sent by the system at its own pace (icon queries, accessibility, input method) and not part
 // of any sequence the framework depends on.
 bool IsNoise(UINT message) {
+  if (message >= WM_IME_SETCONTEXT && message <= WM_IME_KEYUP) return true;
   switch (message) {
     case WM_GETICON:
     case WM_GETOBJECT:
-    case WM_IME_SETCONTEXT:
-    case WM_IME_NOTIFY:
     case WM_DEVICECHANGE:
     case 0x0093:  // non-client theme drawing messages of newer systems
     case 0x0094:

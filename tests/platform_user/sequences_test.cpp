@@ -64,13 +64,34 @@ TEST(Sequences, ChildCreationNotifiesParent) {
   DestroyWindow(parent);
 }
 
+// The first window shown activates the application; an owned popup shown after it takes the
+// activation and the focus from its owner.
 TEST(Sequences, ShowOwnedPopupActivates) {
   Recorder rec;
-  HWND owner = rec.Make(0, kCaptioned | WS_VISIBLE, 100, 100, 300, 200);
+  HWND owner = rec.Make(0, kCaptioned, 100, 100, 300, 200);
   HWND popup = rec.Make(0, WS_POPUP, 150, 150, 100, 50, owner);
-  Recorder::Pump();
   rec.Watch(popup, 0);
   rec.Watch(owner, 1);
+  rec.Clear();
+  ShowWindow(owner, SW_SHOWNORMAL);
+  // WM_ACTIVATEAPP goes to every top-level window of the thread, hidden ones too, in z-order.
+  EXPECT_TRUE(rec.Check({{WM_SHOWWINDOW, kSent | kParent, TRUE, 0},
+                         {WM_WINDOWPOSCHANGING, kSent | kParent},
+                         {WM_QUERYNEWPALETTE, kSent | kParent | kOptional},
+                         {WM_ACTIVATEAPP, kSent, TRUE},
+                         {WM_ACTIVATEAPP, kSent | kParent, TRUE},
+                         {WM_NCACTIVATE, kSent | kParent, TRUE},
+                         {WM_GETTEXT, kSent | kParent | kDefProc | kOptional},
+                         {WM_ACTIVATE, kSent | kParent, WA_ACTIVE, 0},
+                         {WM_SETFOCUS, kSent | kParent | kDefProc, 0},
+                         {WM_NCPAINT, kSent | kParent | kOptional},
+                         {WM_GETTEXT, kSent | kParent | kDefProc | kOptional},
+                         {WM_ERASEBKGND, kSent | kParent | kOptional},
+                         {WM_WINDOWPOSCHANGED, kSent | kParent}},
+                        "show owner"));
+  EXPECT_EQ(GetActiveWindow(), owner);
+  EXPECT_EQ(GetFocus(), owner);
+  Recorder::Pump();
   rec.Clear();
   ShowWindow(popup, SW_SHOWNORMAL);
   const LPARAM ownerL = reinterpret_cast<LPARAM>(owner), popupL = reinterpret_cast<LPARAM>(popup);
