@@ -1,0 +1,134 @@
+#pragma once
+// The x11 driver: one X window per visible top-level window, its pixels put from the
+// window's surface, X events turned into calls on the windowing layer's EventSink.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+
+#include <deque>
+#include <map>
+
+#include "platform/linux/display/driver.h"
+
+namespace linux_display {
+
+// MK_ flags as the windowing layer reads them.
+constexpr unsigned kMkLButton = 0x0001;
+constexpr unsigned kMkRButton = 0x0002;
+constexpr unsigned kMkShift = 0x0004;
+constexpr unsigned kMkControl = 0x0008;
+constexpr unsigned kMkMButton = 0x0010;
+
+// The virtual-key code of a key symbol; 0 for keys the windowing layer does not know.
+unsigned VirtualKeyOf(KeySym symbol);
+// MK_ flags from an X event's modifier and button state.
+unsigned MouseFlagsOf(unsigned state);
+
+// Puts pixels of our surfaces into X drawables: through a shared-memory image when the
+// server offers MIT-SHM on this connection, else through the connection itself.
+class ImagePutter {
+ public:
+  ImagePutter(Display* display, Visual* visual, int depth);
+  ~ImagePutter();
+  // Copies `area` of `surface` to `target` at the same coordinates (clipped to both).
+  void Put(Drawable target, GC gc, const linux_gdi::Surface& surface, RECT area);
+  bool UsesSharedMemory() const { return shm_; }
+
+ private:
+  bool EnsureImage(int width, int height);
+  void Convert(const linux_gdi::Surface& surface, int left, int top, int width, int height);
+  void Release();
+
+  Display* display_;
+  Visual* visual_;
+  int depth_;
+  bool shm_ = false;
+  XImage* image_ = nullptr;
+  XShmSegmentInfo segment_{};
+};
+
+class X11Driver : public Driver {
+ public:
+  // Takes the connection; nullptr-safe Make function in x11_driver.cpp.
+  explicit X11Driver(Display* display);
+  ~X11Driver() override;
+
+  const char* Name() const override { return "x11"; }
+  int ScreenWidth() const override;
+  int ScreenHeight() const override;
+  int EventDescriptor() const override { return epoll_; }
+  bool Pump(EventSink& sink) override;
+
+  void Show(HWND window, const RECT& screen, const WindowLook& look) override;
+  void Hide(HWND window) override;
+  void Iconify(HWND window) override;
+  void Raise(HWND window) override;
+  void Forget(HWND window) override;
+  void Present(HWND window, const linux_gdi::Surface& surface, const RECT& area) override;
+
+  void SetCursor(HCURSOR cursor) override;
+  POINT PointerPosition() const override;
+  void WarpPointer(POINT screen) override;
+
+  void MessageBox(const std::string& caption, const std::string& text) override;
+
+  // For tests: the X window showing `window` (0 when none).
+  Window XWindowOf(HWND window) const;
+  Display* XDisplay() const { return display_; }
+
+ private:
+  struct Shown {
+    Window xid = 0;
+    RECT screen{};
+    WindowLook look;
+    bool mapped = false;
+    bool iconic = false;
+  };
+  enum AtomName {
+    kWmProtocols,
+    kWmDeleteWindow,
+    kWmState,
+    kWmChangeState,
+    kNetWmName,
+    kNetWmState,
+    kNetWmStateAbove,
+    kNetWmStateSkipTaskbar,
+    kNetWmWindowType,
+    kNetWmWindowTypeDialog,
+    kMotifWmHints,
+    kUtf8String,
+    kAtomCount
+  };
+
+  Window Create(HWND window, const RECT& screen, const WindowLook& look);
+  void ApplyLook(Shown& shown, const WindowLook& look, bool initial);
+  void SetNetState(Window xid, Atom state, bool on, bool mapped);
+  void Dispatch(XEvent& event, EventSink& sink);
+  HWND WindowOfX(Window xid) const;
+  // Events Xlib has read into its queue do not make the connection readable: signal
+  // them on the event descriptor so a wait does not miss them.
+  void NoteQueued() const;
+  Cursor CursorFor(HCURSOR cursor);
+  void SetTitle(Window xid, const std::string& title);
+
+  Display* display_;
+  int screen_;
+  Window root_;
+  Visual* visual_;
+  int depth_;
+  GC gc_;
+  Atom atoms_[kAtomCount];
+  int epoll_ = -1;
+  int wake_ = -1;  // eventfd in the epoll set
+  std::map<HWND, Shown> windows_;
+  std::map<HCURSOR, Cursor> cursors_;
+  HCURSOR cursor_ = nullptr;
+  bool cursorSet_ = false;
+  std::unique_ptr<ImagePutter> putter_;
+  // Events for our windows that came while a message box was up, handled by the next Pump.
+  std::deque<XEvent> deferred_;
+
+  friend class MessageBoxWindow;
+};
+
+}  // namespace linux_display

@@ -1,0 +1,156 @@
+// Surface pixels to X drawables, through MIT-SHM where the server offers it.
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/linux/display/x11/x11_driver.h"
+
+namespace linux_display {
+
+namespace {
+
+bool attachFailed = false;
+int NoteAttachFailure(Display*, XErrorEvent*) {
+  attachFailed = true;
+  return 0;
+}
+
+// Where a channel mask's top 8 bits go: a shift (negative = right) applied to 8-bit
+// channel values.
+int ShiftFor(unsigned long mask) {
+  if (!mask) return 0;
+  int top = 31;
+  while (!(mask & (1ul << top))) --top;
+  return top - 7;
+}
+
+unsigned long Place(unsigned value, int shift, unsigned long mask) {
+  unsigned long placed = shift >= 0 ? static_cast<unsigned long>(value) << shift : value >> -shift;
+  return placed & mask;
+}
+
+}  // namespace
+
+ImagePutter::ImagePutter(Display* display, Visual* visual, int depth)
+    : display_(display), visual_(visual), depth_(depth) {
+  // Shared memory only reaches a server on this machine; XShmQueryExtension says whether
+  // the server has it, the attach (checked in EnsureImage) whether it can see our segment.
+  shm_ = display_ && XShmQueryExtension(display_) && !std::getenv("LAUNCHER_NO_SHM");
+}
+
+ImagePutter::~ImagePutter() { Release(); }
+
+void ImagePutter::Release() {
+  if (!image_) return;
+  if (shm_) {
+    XShmDetach(display_, &segment_);
+    XSync(display_, False);
+    XDestroyImage(image_);
+    shmdt(segment_.shmaddr);
+  } else {
+    XDestroyImage(image_);  // frees the data too
+  }
+  image_ = nullptr;
+}
+
+bool ImagePutter::EnsureImage(int width, int height) {
+  if (image_ && image_->width >= width && image_->height >= height) return true;
+  int w = std::max(width, image_ ? image_->width : 0);
+  int h = std::max(height, image_ ? image_->height : 0);
+  Release();
+  if (shm_) {
+    image_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr,
+                             &segment_, static_cast<unsigned>(w), static_cast<unsigned>(h));
+    if (image_) {
+      segment_.shmid =
+          shmget(IPC_PRIVATE, static_cast<size_t>(image_->bytes_per_line) * h, IPC_CREAT | 0600);
+      void* address = segment_.shmid >= 0 ? shmat(segment_.shmid, nullptr, 0) : nullptr;
+      if (address && address != reinterpret_cast<void*>(-1)) {
+        segment_.shmaddr = image_->data = static_cast<char*>(address);
+        segment_.readOnly = False;
+        attachFailed = false;
+        XErrorHandler previous = XSetErrorHandler(NoteAttachFailure);
+        XShmAttach(display_, &segment_);
+        XSync(display_, False);
+        XSetErrorHandler(previous);
+        // Marked for removal now: it goes away with the last detach, even if we crash.
+        shmctl(segment_.shmid, IPC_RMID, nullptr);
+        if (!attachFailed) return true;
+        shmdt(address);
+      } else if (segment_.shmid >= 0) {
+        shmctl(segment_.shmid, IPC_RMID, nullptr);
+      }
+      image_->data = nullptr;
+      XDestroyImage(image_);
+      image_ = nullptr;
+    }
+    shm_ = false;  // a remote server: the plain protocol from now on
+  }
+  image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
+                        static_cast<unsigned>(w), static_cast<unsigned>(h), 32, 0);
+  if (!image_) return false;
+  image_->data = static_cast<char*>(std::malloc(static_cast<size_t>(image_->bytes_per_line) * h));
+  if (!image_->data) {
+    XDestroyImage(image_);
+    image_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void ImagePutter::Convert(const linux_gdi::Surface& surface, int left, int top, int width,
+                          int height) {
+  bool sameLayout =
+      surface.bitsPerPixel == 32 && image_->bits_per_pixel == 32 &&
+      surface.masks[0] == image_->red_mask && surface.masks[1] == image_->green_mask &&
+      surface.masks[2] == image_->blue_mask &&
+      image_->byte_order == (XImageByteOrder(display_) == LSBFirst ? LSBFirst : MSBFirst);
+  bool littleEndianHost = [] {
+    const uint16_t one = 1;
+    return *reinterpret_cast<const uint8_t*>(&one) == 1;
+  }();
+  if (sameLayout && image_->byte_order == (littleEndianHost ? LSBFirst : MSBFirst)) {
+    for (int y = 0; y < height; ++y)
+      std::memcpy(image_->data + static_cast<ptrdiff_t>(y) * image_->bytes_per_line,
+                  surface.Row(top + y) + left * 4, static_cast<size_t>(width) * 4);
+    return;
+  }
+  // Any other pairing: through colours, pixel by pixel.
+  int shifts[3] = {ShiftFor(image_->red_mask), ShiftFor(image_->green_mask),
+                   ShiftFor(image_->blue_mask)};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      COLORREF color = surface.ReadColor(left + x, top + y);
+      unsigned long pixel = Place(GetRValue(color), shifts[0], image_->red_mask) |
+                            Place(GetGValue(color), shifts[1], image_->green_mask) |
+                            Place(GetBValue(color), shifts[2], image_->blue_mask);
+      XPutPixel(image_, x, y, pixel);
+    }
+  }
+}
+
+void ImagePutter::Put(Drawable target, GC gc, const linux_gdi::Surface& surface, RECT area) {
+  area.left = std::max<LONG>(area.left, 0);
+  area.top = std::max<LONG>(area.top, 0);
+  area.right = std::min<LONG>(area.right, surface.width);
+  area.bottom = std::min<LONG>(area.bottom, surface.height);
+  int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0 || !surface.bits) return;
+  if (!EnsureImage(width, height)) return;
+  Convert(surface, area.left, area.top, width, height);
+  if (shm_) {
+    XShmPutImage(display_, target, gc, image_, 0, 0, area.left, area.top,
+                 static_cast<unsigned>(width), static_cast<unsigned>(height), False);
+    // The server reads the segment later; it must be done before we write it again.
+    XSync(display_, False);
+  } else {
+    XPutImage(display_, target, gc, image_, 0, 0, area.left, area.top, static_cast<unsigned>(width),
+              static_cast<unsigned>(height));
+    XFlush(display_);
+  }
+}
+
+}  // namespace linux_display
