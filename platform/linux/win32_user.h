@@ -484,13 +484,13 @@ ULONG_PTR WINAPI SetClassLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
 int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount);
 
 // Windows.
-HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName,
-                            DWORD dwStyle, int X, int Y, int nWidth, int nHeight,
-                            HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
-#define CreateWindowA(className, windowName, style, x, y, width, height, parent, menu, \
-                      instance, param)                                               \
-  CreateWindowExA(0, className, windowName, style, x, y, width, height, parent, menu, \
-                  instance, param)
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
+                            int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+                            HINSTANCE hInstance, LPVOID lpParam);
+#define CreateWindowA(className, windowName, style, x, y, width, height, parent, menu, instance, \
+                      param)                                                                     \
+  CreateWindowExA(0, className, windowName, style, x, y, width, height, parent, menu, instance,  \
+                  param)
 BOOL WINAPI DestroyWindow(HWND hWnd);
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
@@ -499,6 +499,8 @@ LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex);
 LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong);
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex);
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+LONG_PTR WINAPI GetWindowLongPtrW(HWND hWnd, int nIndex);
+LONG_PTR WINAPI SetWindowLongPtrW(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
 BOOL WINAPI SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData);
 HANDLE WINAPI GetPropA(HWND hWnd, LPCSTR lpString);
 HANDLE WINAPI RemovePropA(HWND hWnd, LPCSTR lpString);
@@ -508,7 +510,6 @@ HWND WINAPI SetParent(HWND hWndChild, HWND hWndNewParent);
 HWND WINAPI GetAncestor(HWND hwnd, UINT gaFlags);
 HWND WINAPI GetWindow(HWND hWnd, UINT uCmd);
 HWND WINAPI GetTopWindow(HWND hWnd);
-HWND WINAPI GetDesktopWindow(void);
 BOOL WINAPI IsChild(HWND hWndParent, HWND hWnd);
 BOOL WINAPI IsWindow(HWND hWnd);
 BOOL WINAPI IsWindowVisible(HWND hWnd);

@@ -53,16 +53,16 @@ struct Window {
   WNDPROC proc = nullptr;
   DWORD style = 0;
   DWORD exStyle = 0;
-  HWND parent = nullptr;          // nullptr for top-level windows (the desktop)
-  HWND owner = nullptr;           // top-level windows only
-  std::vector<HWND> children;     // z-order, topmost first
+  HWND parent = nullptr;       // nullptr for top-level windows (the desktop)
+  HWND owner = nullptr;        // top-level windows only
+  std::vector<HWND> children;  // z-order, topmost first
   HINSTANCE instance = nullptr;
-  LONG_PTR id = 0;                // GWL_ID: the child identifier (or menu of a top-level)
-  LONG_PTR userData = 0;          // GWL_USERDATA
-  std::vector<uint8_t> extra;     // cbWndExtra bytes
+  LONG_PTR id = 0;             // GWL_ID: the child identifier (or menu of a top-level)
+  LONG_PTR userData = 0;       // GWL_USERDATA
+  std::vector<uint8_t> extra;  // cbWndExtra bytes
   std::string text;
   std::map<std::string, HANDLE> props;  // by upper-cased name, or "#<atom>"
-  HICON iconBig = nullptr;        // WM_SETICON
+  HICON iconBig = nullptr;              // WM_SETICON
   HICON iconSmall = nullptr;
 
   RECT window{0, 0, 0, 0};  // parent-client coordinates
@@ -76,16 +76,16 @@ struct Window {
 
   // Painting: the part of the client area (client coordinates) still to paint.
   linux_gdi::Region update;
-  bool erasePending = false;    // WM_ERASEBKGND due at the next BeginPaint
-  bool framePending = false;    // WM_NCPAINT due
-  bool internalPaint = false;   // RDW_INTERNALPAINT: WM_PAINT even with an empty region
+  bool erasePending = false;   // WM_ERASEBKGND due at the next BeginPaint
+  bool framePending = false;   // WM_NCPAINT due
+  bool internalPaint = false;  // RDW_INTERNALPAINT: WM_PAINT even with an empty region
 
   std::unique_ptr<WindowSurface> surface;  // top-level windows only
 
   // State.
-  bool created = false;       // WM_NCCREATE returned true
-  bool destroying = false;    // inside DestroyWindow: no new messages but WM_DESTROY/NCDESTROY
-  bool hiddenByOwner = false; // hidden with SW_PARENTCLOSING, shown again by SW_PARENTOPENING
+  bool created = false;        // WM_NCCREATE returned true
+  bool destroying = false;     // inside DestroyWindow: no new messages but WM_DESTROY/NCDESTROY
+  bool hiddenByOwner = false;  // hidden with SW_PARENTCLOSING, shown again by SW_PARENTOPENING
   HWND lastActivePopup = nullptr;
 
   bool IsTopLevel() const { return (style & WS_CHILD) == 0 || parent == nullptr; }
