@@ -139,11 +139,8 @@ typedef struct tagMONITORINFO {
   DWORD dwFlags;
 } MONITORINFO, *LPMONITORINFO;
 
-typedef struct tagMONITORINFOEXA {
-  DWORD cbSize;
-  RECT rcMonitor;
-  RECT rcWork;
-  DWORD dwFlags;
+// Derived in C++, as in the system headers, so it passes where a MONITORINFO is asked for.
+typedef struct tagMONITORINFOEXA : public tagMONITORINFO {
   CHAR szDevice[CCHDEVICENAME];
 } MONITORINFOEXA, *LPMONITORINFOEXA;
 
