@@ -81,6 +81,11 @@ TEST(UserSystemInfo, ParametersCheckTheirSizes) {
   EXPECT_LE(work.right, GetSystemMetrics(SM_CXSCREEN));
 }
 
+BOOL CALLBACK CountMonitor(HMONITOR, HDC, LPRECT, LPARAM data) {
+  ++*reinterpret_cast<int*>(data);
+  return TRUE;
+}
+
 TEST(UserSystemInfo, OneMonitor) {
   const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
   HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTONULL);
@@ -115,12 +120,9 @@ TEST(UserSystemInfo, OneMonitor) {
   EXPECT_FALSE(GetMonitorInfoA(primary, &info));
 
   int seen = 0;
-  const auto count = [](HMONITOR, HDC, LPRECT, LPARAM data) -> BOOL {
-    ++*reinterpret_cast<int*>(data);
-    return TRUE;
-  };
-  EXPECT_TRUE(EnumDisplayMonitors(nullptr, nullptr, count, reinterpret_cast<LPARAM>(&seen)));
-  EXPECT_TRUE(EnumDisplayMonitors(nullptr, &outside, count, reinterpret_cast<LPARAM>(&seen)));
+  EXPECT_TRUE(EnumDisplayMonitors(nullptr, nullptr, CountMonitor, reinterpret_cast<LPARAM>(&seen)));
+  EXPECT_TRUE(
+      EnumDisplayMonitors(nullptr, &outside, CountMonitor, reinterpret_cast<LPARAM>(&seen)));
   EXPECT_EQ(seen, 1);
 }
 
