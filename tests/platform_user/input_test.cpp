@@ -19,6 +19,9 @@ struct Entry {
 std::vector<Entry> log;
 HWND transparentWindow = nullptr;  // answers HTTRANSPARENT
 
+int XOf(LPARAM packed) { return static_cast<int16_t>(LOWORD(packed)); }
+int YOf(LPARAM packed) { return static_cast<int16_t>(HIWORD(packed)); }
+
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   log.push_back(Entry{window, message, wParam, lParam});
   if (message == WM_NCHITTEST && window == transparentWindow) return HTTRANSPARENT;
@@ -108,8 +111,8 @@ TEST(UserInput, ClicksGoToTheWindowUnderThePointerInClientCoordinates) {
     ASSERT_EQ(downs.size(), 1u) << c.name;
     EXPECT_EQ(downs[0].window, expected[c.expected]) << c.name;
     EXPECT_EQ(downs[0].wParam, static_cast<WPARAM>(MK_LBUTTON)) << c.name;
-    EXPECT_EQ(GET_X_LPARAM(downs[0].lParam), c.client.x) << c.name;
-    EXPECT_EQ(GET_Y_LPARAM(downs[0].lParam), c.client.y) << c.name;
+    EXPECT_EQ(XOf(downs[0].lParam), c.client.x) << c.name;
+    EXPECT_EQ(YOf(downs[0].lParam), c.client.y) << c.name;
     const auto ups = scene.Of(WM_LBUTTONUP);
     ASSERT_EQ(ups.size(), 1u) << c.name;
     EXPECT_EQ(ups[0].wParam, 0u) << c.name;
@@ -141,8 +144,8 @@ TEST(UserInput, CaptureTakesMovesOutsideAndReportsItsLoss) {
   const auto moves = scene.Of(WM_MOUSEMOVE);
   ASSERT_FALSE(moves.empty());
   EXPECT_EQ(moves.back().window, scene.upper);
-  EXPECT_EQ(GET_X_LPARAM(moves.back().lParam), -100);
-  EXPECT_EQ(GET_Y_LPARAM(moves.back().lParam), -80);
+  EXPECT_EQ(XOf(moves.back().lParam), -100);
+  EXPECT_EQ(YOf(moves.back().lParam), -80);
   log.clear();
   EXPECT_EQ(SetCapture(scene.lower), scene.upper);
   EXPECT_TRUE(ReleaseCapture());
