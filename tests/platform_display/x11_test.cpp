@@ -292,6 +292,46 @@ TEST_F(X11Driver, ClicksArriveAtRootCoordinates) {
   EXPECT_EQ(driver_->PointerPosition().y, 130);
 }
 
+TEST_F(X11Driver, KeysAndFocusArriveAsTheWindowingLayerNamesThem) {
+  HWND window = Handle(0x450);
+  driver_->Show(window, {100, 100, 300, 250}, {});
+  XSync(display_, False);
+  XSetInputFocus(display_, driver_->XWindowOf(window), RevertToParent, CurrentTime);
+  XSync(display_, False);
+  using E = Recorder::Event;
+  ASSERT_TRUE(PumpUntil([&] {
+    for (const E& e : recorder_.events)
+      if (e.kind == E::kFocus && e.window == window && e.on) return true;
+    return false;
+  }));
+  std::string command =
+      "DISPLAY=" + SharedXvfb().Name() +
+      " xdotool key a keydown shift key b keyup shift key 7 Return Escape Tab Left Down"
+      " keydown ctrl keydown alt key q keyup alt keyup ctrl key F2 F12";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  // Down then up for each; modifiers around the keys they modify. (Control+Alt+F-keys are
+  // the server's own: it switches consoles with them.)
+  const std::vector<std::pair<unsigned, bool>> expected = {
+      {'A', true},  {'A', false},  {0x10, true}, {'B', true},   {'B', false},  {0x10, false},
+      {'7', true},  {'7', false},  {0x0D, true}, {0x0D, false}, {0x1B, true},  {0x1B, false},
+      {0x09, true}, {0x09, false}, {0x25, true}, {0x25, false}, {0x28, true},  {0x28, false},
+      {0x11, true}, {0x12, true},  {'Q', true},  {'Q', false},  {0x12, false}, {0x11, false},
+      {0x71, true}, {0x71, false}, {0x7B, true}, {0x7B, false}};
+  std::vector<std::pair<unsigned, bool>> keys;
+  EXPECT_TRUE(PumpUntil([&] {
+    keys.clear();
+    for (const E& e : recorder_.events)
+      if (e.kind == E::kKey) keys.emplace_back(e.flags, e.on);
+    return keys.size() >= expected.size();
+  }));
+  EXPECT_EQ(keys, expected);
+
+  XSetInputFocus(display_, PointerRoot, RevertToParent, CurrentTime);
+  XSync(display_, False);
+  EXPECT_TRUE(PumpUntil(
+      [&] { return recorder_.events.back().kind == E::kFocus && !recorder_.events.back().on; }));
+}
+
 // The pointer's image as the server shows it: size, hot spot, and per pixel -1 clear,
 // 0 light, 1 dark.
 struct ShownCursor {
