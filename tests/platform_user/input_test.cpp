@@ -1,225 +1,209 @@
-// Mouse routing, capture, leave tracking and activation order, driven through
-// platform/testing.h so the same sources run on the real system and natively.
+// Mouse routing, capture, mouse-leave tracking, timers and the queue: WM_QUIT ordering and the
+// filters of PeekMessage.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
-#include "platform/testing.h"
-#include "platform/win32.h"
+#include "recorder.h"
 
+namespace conform {
 namespace {
 
-struct Entry {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-std::vector<Entry> log;
-HWND transparentWindow = nullptr;  // answers HTTRANSPARENT
-
-int XOf(LPARAM packed) { return static_cast<int16_t>(LOWORD(packed)); }
-int YOf(LPARAM packed) { return static_cast<int16_t>(HIWORD(packed)); }
-
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  log.push_back(Entry{window, message, wParam, lParam});
-  if (message == WM_NCHITTEST && window == transparentWindow) return HTTRANSPARENT;
-  return DefWindowProcA(window, message, wParam, lParam);
+HWND MakeShown(Recorder& rec, int x, int y) {
+  HWND hwnd = rec.Make(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, x, y, 100, 80);
+  Recorder::Pump();
+  return hwnd;
 }
 
-const char* RecordingClass(bool doubleClicks) {
-  static const bool registered = [] {
-    for (int i = 0; i < 2; ++i) {
-      WNDCLASSA cls{};
-      cls.style = i == 0 ? 0 : CS_DBLCLKS;
-      cls.lpfnWndProc = RecordingProc;
-      cls.hInstance = GetModuleHandleA(nullptr);
-      cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-      cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-      cls.lpszClassName = i == 0 ? "InputTestPlain" : "InputTestDouble";
-      RegisterClassA(&cls);
-    }
-    return true;
-  }();
-  (void)registered;
-  return doubleClicks ? "InputTestDouble" : "InputTestPlain";
+void MouseTo(int x, int y) {
+  SetCursorPos(x, y);
+  // A move through the input queue, so the system routes it as real input.
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE;
+  SendInput(1, &input, sizeof input);
 }
 
-// The messages of `kinds` as "window:message" names in order.
-std::string Trace(const std::vector<std::pair<HWND, const char*>>& names,
-                  const std::vector<std::pair<UINT, const char*>>& kinds) {
-  std::string out;
-  for (const Entry& e : log) {
-    for (const auto& [message, name] : kinds) {
-      if (e.message != message) continue;
-      for (const auto& [window, windowName] : names) {
-        if (window == e.window) out += std::string(windowName) + ":" + name + " ";
-      }
-    }
-  }
-  return out;
+size_t CountOf(const std::vector<Logged>& log, UINT message) {
+  size_t count = 0;
+  for (const Logged& logged : log) count += logged.message == message;
+  return count;
 }
 
-// A topmost popup at (200, 200) 200 x 150 with two children over its left half: `upper`
-// above `lower` at the same place.
-struct Scene {
-  HWND top, upper, lower;
-  explicit Scene(bool doubleClicks = false) {
-    top = CreateWindowExA(WS_EX_TOPMOST, RecordingClass(doubleClicks), "", WS_POPUP | WS_VISIBLE,
-                          200, 200, 200, 150, nullptr, nullptr, nullptr, nullptr);
-    lower = CreateWindowExA(0, RecordingClass(doubleClicks), "", WS_CHILD | WS_VISIBLE, 0, 0, 100,
-                            150, top, nullptr, nullptr, nullptr);
-    upper = CreateWindowExA(0, RecordingClass(doubleClicks), "", WS_CHILD | WS_VISIBLE, 0, 0, 100,
-                            150, top, nullptr, nullptr, nullptr);
-    SetWindowPos(upper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetForegroundWindow(top);
-    platform_testing::MovePointer(POINT{150, 150});
-    log.clear();
-  }
-  ~Scene() {
-    transparentWindow = nullptr;
-    DestroyWindow(top);
-    platform_testing::PumpUntilIdle();
-  }
-  std::vector<Entry> Of(UINT message) const {
-    std::vector<Entry> out;
-    for (const Entry& e : log)
-      if (e.message == message) out.push_back(e);
-    return out;
-  }
-};
-
-TEST(UserInput, ClicksGoToTheWindowUnderThePointerInClientCoordinates) {
-  const struct {
-    const char* name;
-    POINT at;
-    bool upperTransparent;
-    int expected;  // 0 top, 1 upper, 2 lower
-    POINT client;
-  } cases[] = {
-      {"upper child", {210, 220}, false, 1, {10, 20}},
-      {"transparent upper passes to the one below", {210, 220}, true, 2, {10, 20}},
-      {"parent beside the children", {350, 300}, false, 0, {150, 100}},
-  };
-  for (const auto& c : cases) {
-    Scene scene;
-    transparentWindow = c.upperTransparent ? scene.upper : nullptr;
-    platform_testing::Click(c.at);
-    const HWND expected[] = {scene.top, scene.upper, scene.lower};
-    const auto downs = scene.Of(WM_LBUTTONDOWN);
-    ASSERT_EQ(downs.size(), 1u) << c.name;
-    EXPECT_EQ(downs[0].window, expected[c.expected]) << c.name;
-    EXPECT_EQ(downs[0].wParam, static_cast<WPARAM>(MK_LBUTTON)) << c.name;
-    EXPECT_EQ(XOf(downs[0].lParam), c.client.x) << c.name;
-    EXPECT_EQ(YOf(downs[0].lParam), c.client.y) << c.name;
-    const auto ups = scene.Of(WM_LBUTTONUP);
-    ASSERT_EQ(ups.size(), 1u) << c.name;
-    EXPECT_EQ(ups[0].wParam, 0u) << c.name;
-    // The cursor was asked for with the hit and the raw message.
-    bool asked = false;
-    for (const Entry& e : scene.Of(WM_SETCURSOR)) {
-      asked |= e.window == expected[c.expected] && LOWORD(e.lParam) == HTCLIENT &&
-               HIWORD(e.lParam) == WM_LBUTTONDOWN;
-    }
-    EXPECT_TRUE(asked) << c.name;
-  }
-}
-
-TEST(UserInput, DoubleClicksOnlyForClassesThatAskForThem) {
-  for (bool doubleClicks : {false, true}) {
-    Scene scene(doubleClicks);
-    platform_testing::Click(POINT{350, 300});
-    platform_testing::Click(POINT{350, 300});
-    EXPECT_EQ(scene.Of(WM_LBUTTONDBLCLK).size(), doubleClicks ? 1u : 0u) << doubleClicks;
-    EXPECT_EQ(scene.Of(WM_LBUTTONDOWN).size(), doubleClicks ? 1u : 2u) << doubleClicks;
-  }
-}
-
-TEST(UserInput, CaptureTakesMovesOutsideAndReportsItsLoss) {
-  Scene scene;
-  EXPECT_EQ(SetCapture(scene.upper), nullptr);
-  EXPECT_EQ(GetCapture(), scene.upper);
-  platform_testing::MovePointer(POINT{100, 120});
-  const auto moves = scene.Of(WM_MOUSEMOVE);
-  ASSERT_FALSE(moves.empty());
-  EXPECT_EQ(moves.back().window, scene.upper);
-  EXPECT_EQ(XOf(moves.back().lParam), -100);
-  EXPECT_EQ(YOf(moves.back().lParam), -80);
-  log.clear();
-  EXPECT_EQ(SetCapture(scene.lower), scene.upper);
-  EXPECT_TRUE(ReleaseCapture());
+TEST(Input, CaptureKeepsMouseMessagesOutsideTheClient) {
+  Recorder rec;
+  HWND hwnd = MakeShown(rec, 300, 300);
+  HWND other = MakeShown(rec, 600, 300);
+  rec.Watch(hwnd, 0);
+  rec.Watch(other, 3);
+  MouseTo(330, 320);
+  PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 0; });
+  SetCapture(hwnd);
+  EXPECT_EQ(GetCapture(), hwnd);
+  rec.Clear();
+  // Over the other window and then left of the screen area of ours: still ours, in our
+  // client coordinates.
+  MouseTo(650, 330);
+  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 0; }));
+  MouseTo(250, 290);
+  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 1; }));
+  EXPECT_TRUE(rec.Check({{WM_MOUSEMOVE, kPosted, 0, MAKELPARAM(350, 30)},
+                         {WM_MOUSEMOVE, kPosted, 0, MAKELPARAM(-50, -10)}},
+                        "moves under capture"));
+  ReleaseCapture();
   EXPECT_EQ(GetCapture(), nullptr);
-  EXPECT_EQ(Trace({{scene.upper, "upper"}, {scene.lower, "lower"}},
-                  {{WM_CAPTURECHANGED, "capturechanged"}}),
-            "upper:capturechanged lower:capturechanged ");
+  EXPECT_TRUE(rec.Check({{WM_CAPTURECHANGED, kSent, 0, 0}}, "release"));
+  // Taking the capture to another window tells the old one who has it now.
+  SetCapture(hwnd);
+  SetCapture(other);
+  EXPECT_TRUE(
+      rec.Check({{WM_CAPTURECHANGED, kSent, 0, reinterpret_cast<LPARAM>(other)}}, "capture moved"));
+  ReleaseCapture();
+  Recorder::Pump();
+  DestroyWindow(other);
+  DestroyWindow(hwnd);
 }
 
-TEST(UserInput, MouseLeaveOnceWhenThePointerLeaves) {
-  Scene scene;
-  platform_testing::MovePointer(POINT{350, 300});
-  TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, scene.top, HOVER_DEFAULT};
-  ASSERT_TRUE(TrackMouseEvent(&track));
-  platform_testing::MovePointer(POINT{360, 310});
-  EXPECT_TRUE(scene.Of(WM_MOUSELEAVE).empty());
-  platform_testing::MovePointer(POINT{600, 600});
-  platform_testing::MovePointer(POINT{610, 610});
-  const auto leaves = scene.Of(WM_MOUSELEAVE);
-  ASSERT_EQ(leaves.size(), 1u);
-  EXPECT_EQ(leaves[0].window, scene.top);
-}
-
-TEST(UserInput, ActivationAndFocusInOrder) {
-  HWND first = CreateWindowExA(0, RecordingClass(false), "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
-                               nullptr, nullptr, nullptr, nullptr);
-  HWND second = CreateWindowExA(0, RecordingClass(false), "", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50,
-                                nullptr, nullptr, nullptr, nullptr);
-  SetForegroundWindow(first);
-  SetFocus(first);
-  platform_testing::PumpUntilIdle();
-  EXPECT_EQ(GetActiveWindow(), first);
-  EXPECT_EQ(GetFocus(), first);
-  log.clear();
-  EXPECT_EQ(SetActiveWindow(second), first);
-  EXPECT_EQ(Trace({{first, "1"}, {second, "2"}}, {{WM_NCACTIVATE, "ncactivate"},
-                                                  {WM_ACTIVATE, "activate"},
-                                                  {WM_KILLFOCUS, "killfocus"},
-                                                  {WM_SETFOCUS, "setfocus"}}),
-            "1:ncactivate 1:activate 2:ncactivate 2:activate 1:killfocus 2:setfocus ");
-  EXPECT_EQ(GetFocus(), second);
-  // Hiding the active window hands activation to the other one.
-  log.clear();
-  ShowWindow(second, SW_HIDE);
-  EXPECT_EQ(GetActiveWindow(), first);
-  EXPECT_EQ(GetFocus(), first);
-  DestroyWindow(first);
-  DestroyWindow(second);
-  platform_testing::PumpUntilIdle();
-}
-
-TEST(UserInput, WindowPixelsShowTheBackground) {
-  Scene scene;
-  platform_testing::PumpUntilIdle();
-  const platform_testing::Pixels pixels = platform_testing::ReadWindowPixels(scene.top);
-  ASSERT_EQ(pixels.width, 200);
-  ASSERT_EQ(pixels.height, 150);
-  EXPECT_EQ(pixels.At(150, 75), RGB(255, 255, 255));
-}
-
-#ifndef _WIN32
-TEST(UserInput, MessageBoxAnswersWithTheDefaultButton) {
-  const struct {
-    UINT flags;
-    int answer;
-  } rows[] = {{MB_OK | MB_ICONSTOP, IDOK},
-              {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL},
-              {MB_YESNO, IDYES},
-              {MB_YESNO | MB_DEFBUTTON2, IDNO},
-              {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL}};
-  for (const auto& row : rows) {
-    EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", row.flags), row.answer) << row.flags;
+// A child's default WM_SETCURSOR asks its parent first; a parent that answers TRUE ends it.
+TEST(Input, SetCursorGoesToTheParentThroughDefaultProcessing) {
+  struct Case {
+    const char* name;
+    LRESULT parentAnswer;
+    Table expected;
+  } const cases[] = {
+      {"parent declines", FALSE, {{WM_SETCURSOR}, {WM_SETCURSOR, kSent | kParent | kDefProc}}},
+      {"parent claims", TRUE, {{WM_SETCURSOR}, {WM_SETCURSOR, kSent | kParent | kDefProc}}},
+  };
+  for (const Case& c : cases) {
+    Recorder rec;
+    HWND parent = rec.Make(0, WS_POPUP, 0, 0, 100, 100);
+    HWND child = rec.Make(0, WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent);
+    rec.Watch(child, 0);
+    rec.Watch(parent, 1);
+    rec.handler = [&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (hwnd == parent && message == WM_SETCURSOR) return c.parentAnswer;
+      return std::nullopt;
+    };
+    rec.Clear();
+    const LRESULT result =
+        SendMessageA(child, WM_SETCURSOR, WPARAM(child), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_TRUE(rec.Check(c.expected, c.name));
+    EXPECT_EQ(result, c.parentAnswer) << c.name;
+    DestroyWindow(parent);
   }
 }
-#endif
+
+TEST(Input, TrackMouseLeavePostsOneLeave) {
+  Recorder rec;
+  HWND hwnd = MakeShown(rec, 300, 300);
+  rec.Watch(hwnd, 0);
+  MouseTo(340, 340);
+  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 0; }));
+  TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd, HOVER_DEFAULT};
+  ASSERT_TRUE(_TrackMouseEvent(&track));
+  MouseTo(800, 800);
+  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSELEAVE) > 0; }));
+  // Tracking ends with the leave: moving in and out again without a new request sends none.
+  MouseTo(340, 340);
+  PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 1; });
+  MouseTo(800, 800);
+  Recorder::Pump();
+  EXPECT_EQ(CountOf(rec.Watched(), WM_MOUSELEAVE), 1u);
+  DestroyWindow(hwnd);
+}
+
+int threadTicks;
+VOID CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++threadTicks; }
+
+TEST(Input, TimersTickUntilKilled) {
+  Recorder rec;
+  HWND hwnd = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
+  rec.Watch(hwnd, 0);
+  ASSERT_EQ(SetTimer(hwnd, 7, 10, nullptr), 7u);
+  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_TIMER) >= 2; }));
+  for (const Logged& logged : rec.Watched()) {
+    if (logged.message != WM_TIMER) continue;
+    EXPECT_EQ(logged.wParam, 7u);
+    EXPECT_TRUE(logged.posted);
+  }
+  EXPECT_TRUE(KillTimer(hwnd, 7));
+  EXPECT_FALSE(KillTimer(hwnd, 7));
+  rec.Clear();
+  Sleep(50);
+  Recorder::Pump();
+  EXPECT_TRUE(rec.Check({}, "after KillTimer"));
+
+  // A thread timer: no window, the queue's message carries the id and the procedure.
+  threadTicks = 0;
+  const UINT_PTR id = SetTimer(nullptr, 0, 10, &CountTick);
+  ASSERT_NE(id, 0u);
+  MSG msg;
+  ASSERT_TRUE(
+      PumpUntil([&] { return PeekMessageA(&msg, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE); }));
+  EXPECT_EQ(msg.hwnd, nullptr);
+  EXPECT_EQ(msg.wParam, id);
+  ASSERT_TRUE(PumpUntil([&] { return threadTicks >= 2; }));
+  EXPECT_TRUE(KillTimer(nullptr, id));
+  const int stopped = threadTicks;
+  Sleep(50);
+  Recorder::Pump();
+  EXPECT_EQ(threadTicks, stopped);
+  DestroyWindow(hwnd);
+}
+
+// WM_QUIT is taken only once no posted message is left, whatever the order of posting.
+TEST(Input, QuitComesAfterPostedMessages) {
+  Recorder rec;
+  HWND hwnd = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
+  PostQuitMessage(3);
+  PostMessageA(hwnd, WM_USER, 1, 0);
+  PostMessageA(hwnd, WM_USER, 2, 0);
+  std::vector<UINT> order;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    order.push_back(msg.message);
+    if (msg.message == WM_QUIT) {
+      EXPECT_EQ(msg.wParam, 3u);
+      EXPECT_EQ(msg.hwnd, nullptr);
+    }
+  }
+  EXPECT_EQ(order, (std::vector<UINT>{WM_USER, WM_USER, WM_QUIT}));
+  DestroyWindow(hwnd);
+}
+
+TEST(Input, PeekMessageFilters) {
+  Recorder rec;
+  HWND a = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
+  HWND b = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
+  PostMessageA(a, WM_USER + 1, 0, 0);
+  PostMessageA(b, WM_USER + 2, 0, 0);
+  PostMessageA(a, WM_APP, 0, 0);
+  MSG msg;
+  struct Step {
+    const char* name;
+    HWND window;
+    UINT first, last, remove;
+    BOOL found;
+    UINT message;
+  } const steps[] = {
+      {"window b, keep", b, 0, 0, PM_NOREMOVE, TRUE, WM_USER + 2},
+      {"window b, take", b, 0, 0, PM_REMOVE, TRUE, WM_USER + 2},
+      {"window b, empty", b, 0, 0, PM_REMOVE, FALSE, 0},
+      {"range of WM_APP", nullptr, WM_APP, WM_APP, PM_REMOVE, TRUE, WM_APP},
+      {"range with nothing", nullptr, WM_USER + 2, WM_USER + 10, PM_REMOVE, FALSE, 0},
+      {"the rest", nullptr, 0, 0, PM_REMOVE, TRUE, WM_USER + 1},
+      {"empty", nullptr, 0, 0, PM_REMOVE, FALSE, 0},
+  };
+  for (const Step& step : steps) {
+    const BOOL found = PeekMessageA(&msg, step.window, step.first, step.last, step.remove);
+    EXPECT_EQ(found, step.found) << step.name;
+    if (found) {
+      EXPECT_EQ(msg.message, step.message) << step.name;
+    }
+  }
+  DestroyWindow(a);
+  DestroyWindow(b);
+}
 
 }  // namespace
+}  // namespace conform

@@ -1,0 +1,171 @@
+// Window state the framework reads back: registered messages, properties, subclassing through
+// GWL_WNDPROC, the owner through GWL_HWNDPARENT, enumeration order and the coordinate systems.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "recorder.h"
+
+namespace conform {
+namespace {
+
+TEST(Window, RegisteredMessagesShareNumbersByName) {
+  const UINT first = RegisterWindowMessageA("Conform.Registered");
+  EXPECT_GE(first, 0xC000u);
+  EXPECT_LE(first, 0xFFFFu);
+  EXPECT_EQ(RegisterWindowMessageA("Conform.Registered"), first);
+  EXPECT_EQ(RegisterWindowMessageA("CONFORM.REGISTERED"), first);  // names ignore case
+  const UINT second = RegisterWindowMessageA("Conform.Other");
+  EXPECT_GE(second, 0xC000u);
+  EXPECT_NE(second, first);
+  EXPECT_EQ(RegisterWindowMessageA(""), 0u);
+}
+
+TEST(Window, PropertiesByNameAndByAtom) {
+  Recorder rec;
+  HWND hwnd = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
+  HANDLE value = reinterpret_cast<HANDLE>(0x1234);
+  EXPECT_EQ(GetPropA(hwnd, "Conform.Prop"), nullptr);
+  ASSERT_TRUE(SetPropA(hwnd, "Conform.Prop", value));
+  EXPECT_EQ(GetPropA(hwnd, "Conform.Prop"), value);
+  EXPECT_EQ(GetPropA(hwnd, "conform.prop"), value);
+  // A name is a global atom: the atom finds the same property.
+  const ATOM atom = GlobalAddAtomA("Conform.Prop");
+  ASSERT_NE(atom, 0);
+  EXPECT_EQ(GetPropA(hwnd, MAKEINTATOM(atom)), value);
+  HANDLE second = reinterpret_cast<HANDLE>(0x5678);
+  ASSERT_TRUE(SetPropA(hwnd, MAKEINTATOM(atom), second));
+  EXPECT_EQ(GetPropA(hwnd, "Conform.Prop"), second);
+  EXPECT_EQ(RemovePropA(hwnd, "Conform.Prop"), second);
+  EXPECT_EQ(GetPropA(hwnd, MAKEINTATOM(atom)), nullptr);
+  EXPECT_EQ(RemovePropA(hwnd, "Conform.Prop"), nullptr);
+  GlobalDeleteAtom(atom);
+  DestroyWindow(hwnd);
+}
+
+WNDPROC previousProc;
+LRESULT CALLBACK Subclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER) return 100 + CallWindowProcA(previousProc, hwnd, message, wParam, lParam);
+  return CallWindowProcA(previousProc, hwnd, message, wParam, lParam);
+}
+
+TEST(Window, SubclassingThroughGwlWndProc) {
+  Recorder rec;
+  HWND hwnd = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
+  rec.Watch(hwnd, 0);
+  rec.handler = [](HWND, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+    if (message == WM_USER) return static_cast<LRESULT>(wParam);
+    return std::nullopt;
+  };
+  EXPECT_FALSE(IsWindowUnicode(hwnd));
+  EXPECT_EQ(GetWindowLongA(hwnd, GWL_WNDPROC), reinterpret_cast<LONG>(&Recorder::Proc));
+  previousProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongA(hwnd, GWL_WNDPROC, reinterpret_cast<LONG>(&Subclass)));
+  EXPECT_EQ(previousProc, &Recorder::Proc);
+  EXPECT_EQ(GetWindowLongA(hwnd, GWL_WNDPROC), reinterpret_cast<LONG>(&Subclass));
+  rec.Clear();
+  EXPECT_EQ(SendMessageA(hwnd, WM_USER, 5, 0), 105);
+  EXPECT_TRUE(rec.Check({{WM_USER, kSent, 5}}, "through the subclass"));
+  SetWindowLongA(hwnd, GWL_WNDPROC, reinterpret_cast<LONG>(previousProc));
+  EXPECT_EQ(SendMessageA(hwnd, WM_USER, 5, 0), 5);
+  DestroyWindow(hwnd);
+}
+
+TEST(Window, OwnerAndParentThroughGwlHwndParent) {
+  Recorder rec;
+  HWND owner = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
+  HWND owner2 = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
+  HWND popup = rec.Make(0, WS_POPUP, 0, 0, 10, 10, owner);
+  HWND child = rec.Make(0, WS_CHILD, 0, 0, 10, 10, owner);
+  EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongA(popup, GWL_HWNDPARENT)), owner);
+  EXPECT_EQ(GetWindow(popup, GW_OWNER), owner);
+  EXPECT_EQ(GetParent(popup), owner);  // a popup's "parent" is its owner
+  EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongA(child, GWL_HWNDPARENT)), owner);
+  EXPECT_EQ(GetParent(child), owner);
+  EXPECT_EQ(GetWindow(child, GW_OWNER), nullptr);
+  EXPECT_TRUE(IsChild(owner, child));
+  EXPECT_FALSE(IsChild(owner, popup));
+  EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongA(owner, GWL_HWNDPARENT)), nullptr);
+  SetWindowLongA(popup, GWL_HWNDPARENT, reinterpret_cast<LONG>(owner2));
+  EXPECT_EQ(GetWindow(popup, GW_OWNER), owner2);
+  DestroyWindow(owner2);
+  EXPECT_FALSE(IsWindow(popup));  // owned windows go with their owner
+  DestroyWindow(owner);
+}
+
+BOOL CALLBACK Collect(HWND hwnd, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  return TRUE;
+}
+
+TEST(Window, EnumThreadWindowsInZOrder) {
+  Recorder rec;
+  std::vector<HWND> made;
+  for (int i = 0; i < 3; ++i) made.push_back(rec.Make(0, WS_POPUP, 0, 0, 10, 10));
+  HWND child = rec.Make(0, WS_CHILD, 0, 0, 5, 5, made[0]);
+  std::vector<HWND> seen;
+  EnumThreadWindows(GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(&seen));
+  std::vector<HWND> ours;
+  for (HWND hwnd : seen) {
+    if (std::find(made.begin(), made.end(), hwnd) != made.end()) ours.push_back(hwnd);
+  }
+  // The newest window is created on top; children are not enumerated.
+  EXPECT_EQ(ours, (std::vector<HWND>{made[2], made[1], made[0]}));
+  EXPECT_EQ(std::find(seen.begin(), seen.end(), child), seen.end());
+  for (HWND hwnd : made) DestroyWindow(hwnd);
+}
+
+TEST(Window, RectanglesAndMappedPoints) {
+  Recorder rec;
+  HWND bare = rec.Make(0, WS_POPUP, 30, 40, 120, 80);
+  HWND child = rec.Make(0, WS_CHILD, 10, 20, 30, 30, bare);
+  const DWORD captionStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  HWND captioned = rec.Make(0, captionStyle, 30, 40, 120, 80);
+  RECT rect;
+  POINT point;
+
+  GetWindowRect(bare, &rect);
+  EXPECT_EQ(rect.left, 30);
+  EXPECT_EQ(rect.bottom, 120);
+  GetClientRect(bare, &rect);
+  EXPECT_EQ(rect.right, 120);
+  EXPECT_EQ(rect.bottom, 80);
+  point = {0, 0};
+  ClientToScreen(bare, &point);
+  EXPECT_EQ(point.x, 30);
+  EXPECT_EQ(point.y, 40);
+  POINT points[2] = {{1, 2}, {3, 4}};
+  EXPECT_EQ(MapWindowPoints(child, bare, points, 2), MAKELONG(10, 20));
+  EXPECT_EQ(points[0].x, 11);
+  EXPECT_EQ(points[1].y, 24);
+  MapWindowPoints(child, nullptr, points, 1);
+  EXPECT_EQ(points[0].x, 51);
+  EXPECT_EQ(points[0].y, 82);
+  ScreenToClient(child, &points[0]);
+  EXPECT_EQ(points[0].x, 11);
+  GetWindowRect(child, &rect);
+  EXPECT_EQ(rect.left, 40);
+  EXPECT_EQ(rect.top, 60);
+
+  // The caption and frame: the client area is what AdjustWindowRectEx takes away.
+  RECT frame = {0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, captionStyle, FALSE, 0);
+  EXPECT_LT(frame.top, frame.left);
+  GetClientRect(captioned, &rect);
+  EXPECT_EQ(rect.right, 120 - (frame.right - frame.left));
+  EXPECT_EQ(rect.bottom, 80 - (frame.bottom - frame.top));
+  point = {0, 0};
+  ClientToScreen(captioned, &point);
+  EXPECT_EQ(point.x, 30 - frame.left);
+  EXPECT_EQ(point.y, 40 - frame.top);
+  point = {5, 6};
+  MapWindowPoints(captioned, nullptr, &point, 1);
+  EXPECT_EQ(point.x, 35 - frame.left);
+  EXPECT_EQ(point.y, 46 - frame.top);
+  DestroyWindow(captioned);
+  DestroyWindow(bare);
+}
+
+}  // namespace
+}  // namespace conform
