@@ -137,8 +137,9 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     std::lock_guard lock(TableLock());
     ++cls->windows;
     auto& siblings = Siblings(*window);
-    auto at = siblings.begin();
-    // New windows go on top of their siblings (below topmost ones unless topmost).
+    // New top-level windows go on top (below topmost ones unless topmost); new children
+    // below their siblings, as Windows places them.
+    auto at = parent ? siblings.end() : siblings.begin();
     if (!parent && !(dwExStyle & WS_EX_TOPMOST))
       while (at != siblings.end() && Peek(*at) && (Peek(*at)->exStyle & WS_EX_TOPMOST)) ++at;
     siblings.insert(at, handle);
@@ -190,12 +191,16 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
   }
   if (!(window = Peek(handle))) return nullptr;
 
-  Send(handle, WM_SIZE, SIZE_RESTORED,
-       MAKELPARAM(window->client.right - window->client.left,
-                  window->client.bottom - window->client.top));
-  if (!(window = Peek(handle))) return nullptr;
-  Send(handle, WM_MOVE, 0, MAKELPARAM(window->client.left, window->client.top));
-  if (!(window = Peek(handle))) return nullptr;
+  if (overlapped) {
+    window->needSize = true;
+  } else {
+    Send(handle, WM_SIZE, SIZE_RESTORED,
+         MAKELPARAM(window->client.right - window->client.left,
+                    window->client.bottom - window->client.top));
+    if (!(window = Peek(handle))) return nullptr;
+    Send(handle, WM_MOVE, 0, MAKELPARAM(window->client.left, window->client.top));
+    if (!(window = Peek(handle))) return nullptr;
+  }
 
   if (parent && !(dwExStyle & WS_EX_NOPARENTNOTIFY))
     Send(parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, window->id),
@@ -234,7 +239,6 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
   }
   if (!(window = Peek(hWnd))) return TRUE;
-  WindowGoing(hWnd);
 
   if (!child) {
     // Owned windows go first, each with its own full sequence.
@@ -243,6 +247,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
       if (owned && owned->owner == hWnd && !owned->destroying) DestroyWindow(other);
     }
   }
+  if (Peek(hWnd)) WindowGoing(hWnd);
   SendDestroy(hWnd);
   FreeTree(hWnd);
   return TRUE;

@@ -14,6 +14,8 @@ constexpr UINT kNoClientMove = 0x1000;
 LRESULT WindowPosChanged(HWND hWnd, const WINDOWPOS* pos) {
   Window* window = Peek(hWnd);
   if (!window || !pos) return 0;
+  if (!(pos->flags & (kNoClientMove | kNoClientSize)) || (pos->flags & SWP_STATECHANGED))
+    window->needSize = false;
   if (!(pos->flags & kNoClientMove))
     Send(hWnd, WM_MOVE, 0, MAKELPARAM(window->client.left, window->client.top));
   if (!(window = Peek(hWnd))) return 0;

@@ -246,8 +246,12 @@ BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, in
     if (!(flags & SWP_NOZORDER) && (window->style & WS_VISIBLE))
       linux_display::CurrentDriver().Raise(handle);
   }
-  if (flags & SWP_HIDEWINDOW) WindowGoing(handle);
-
+  // Activation happens before WM_WINDOWPOSCHANGED, as Windows does it.
+  if (!child && !(flags & SWP_NOACTIVATE) && (window->style & WS_VISIBLE) &&
+      ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER))) {
+    ActivateWindow(handle);
+    if (!(window = Peek(handle))) return TRUE;
+  }
   if ((flags & (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW | SWP_HIDEWINDOW |
                 SWP_FRAMECHANGED)) != (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER)) {
     pos.x = newWindow.left;
@@ -258,9 +262,7 @@ BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, in
     Send(handle, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
     if (!(window = Peek(handle))) return TRUE;
   }
-  if (!child && !(flags & SWP_NOACTIVATE) && (window->style & WS_VISIBLE) &&
-      ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER)))
-    ActivateWindow(handle);
+  if ((flags & SWP_HIDEWINDOW) && !(flags & SWP_NOACTIVATE)) WindowGoing(handle);
   return TRUE;
 }
 
@@ -431,11 +433,19 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   SetWindowPosition(*window, HWND_TOP, place.left, place.top, place.right - place.left,
                     place.bottom - place.top, swp);
   if (!(window = Peek(hWnd))) return wasVisible;
-  if (swp & SWP_STATECHANGED) {
-    // The state changed even where the rectangle did not: DefWindowProc's WM_SIZE
-    // reports the new state.
-    if ((swp & SWP_NOSIZE) || EqualRect(&place, &window->window)) {
-    }
+  if (nCmdShow == SW_HIDE) WindowGoing(hWnd);
+  if (!(window = Peek(hWnd))) return wasVisible;
+  if (window->needSize) {
+    // An overlapped window's first WM_SIZE and WM_MOVE, held back since creation.
+    window->needSize = false;
+    WPARAM type = (window->style & WS_MINIMIZE)   ? SIZE_MINIMIZED
+                  : (window->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
+                                                  : SIZE_RESTORED;
+    Send(hWnd, WM_SIZE, type,
+         MAKELPARAM(window->client.right - window->client.left,
+                    window->client.bottom - window->client.top));
+    if ((window = Peek(hWnd)))
+      Send(hWnd, WM_MOVE, 0, MAKELPARAM(window->client.left, window->client.top));
   }
   return wasVisible;
 }

@@ -311,6 +311,7 @@ BOOL WINAPI InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase) {
   }
   Window* window = Find(hWnd);
   if (!window) return FALSE;
+  if (lpRect && IsRectEmpty(lpRect)) return TRUE;  // inverted or empty: nothing to do
   Invalidate(*window, lpRect, bErase, !(window->style & WS_CLIPCHILDREN));
   return TRUE;
 }

@@ -83,9 +83,11 @@ struct Window {
   std::unique_ptr<WindowSurface> surface;  // top-level windows only
 
   // State.
-  bool created = false;        // WM_NCCREATE returned true
-  bool destroying = false;     // inside DestroyWindow: no new messages but WM_DESTROY/NCDESTROY
-  bool hiddenByOwner = false;  // hidden with SW_PARENTCLOSING, shown again by SW_PARENTOPENING
+  bool created = false;     // WM_NCCREATE returned true
+  bool destroying = false;  // inside DestroyWindow: no new messages but WM_DESTROY/NCDESTROY
+  bool hiddenByOwner = false;
+  bool needSize = false;  // overlapped: first WM_SIZE/WM_MOVE wait for ShowWindow  // hidden with
+                          // SW_PARENTCLOSING, shown again by SW_PARENTOPENING
   HWND lastActivePopup = nullptr;
 
   bool IsTopLevel() const { return (style & WS_CHILD) == 0 || parent == nullptr; }
