@@ -54,6 +54,8 @@ if [ -n "$wine_game" ] && [ ! -x "$exe" ]; then
   exit 77
 fi
 . "$(dirname "$0")/../../scripts/wine-prefix.sh"
+# The stand-in game runs xprobe from its own folder.
+xprobe=$(realpath "$xprobe")
 failures=0
 ok() { echo "ok - $1"; }
 not_ok() {
@@ -402,13 +404,14 @@ check_wine_game() {
 # Natively the application window has no X window (it is never shown as one): the form's
 # window is the one window of ours on the screen.
 only_form_shown() {
-  [ "$(xdotool search --onlyvisible --classname '^launcher$' 2>/dev/null | tr '\n' ' ')" = "$win " ]
+  [ "$(xdotool search --onlyvisible --classname '^launcher$' 2>/dev/null | tr '\n' ' ')" = "$win " ] &&
+    [ "$(xprop -id "$win" WM_NAME 2>/dev/null)" = 'WM_NAME(STRING) = "launcher"' ]
 }
 
 check_first_start() { # the first start's picture, cursor and EXIT
   check_pixels
   if [ -n "$native" ]; then
-    check "the form's window is the only one shown" only_form_shown
+    check "the form's window is the only one shown, titled after the file" only_form_shown
   else
     check "application window visible with the form, titled after the file" \
       bash -c '[ "$(wine "$0" state 2>/dev/null | tr -d "\r")" = "app=1 form=1 iconic=0 title=launcher" ]' "$probe"
