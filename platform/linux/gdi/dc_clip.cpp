@@ -77,11 +77,45 @@ void FillSurfaceRect(const DrawTarget& target, const RECT& rect, uint32_t value)
   Region area(rect);
   area.Intersect(target.clip);
   const Surface& s = *target.surface;
+  const uint8_t b0 = static_cast<uint8_t>(value), b1 = static_cast<uint8_t>(value >> 8),
+                b2 = static_cast<uint8_t>(value >> 16);
   for (const RECT& r : area.Rects()) {
+    // Whole-byte formats row by row (large fills: new bitmaps, backgrounds); the packed
+    // 1- and 4-bit ones pixel by pixel.
     if (s.bitsPerPixel == 32) {
       for (LONG y = r.top; y < r.bottom; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(s.Row(static_cast<int>(y)));
         std::fill(row + r.left, row + r.right, value);
+      }
+      continue;
+    }
+    if (s.bitsPerPixel == 8) {
+      for (LONG y = r.top; y < r.bottom; ++y)
+        std::memset(s.Row(static_cast<int>(y)) + r.left, b0, static_cast<size_t>(r.right - r.left));
+      continue;
+    }
+    if (s.bitsPerPixel == 16) {
+      for (LONG y = r.top; y < r.bottom; ++y) {
+        uint8_t* p = s.Row(static_cast<int>(y)) + 2 * r.left;
+        for (LONG x = r.left; x < r.right; ++x, p += 2) {
+          p[0] = b0;
+          p[1] = b1;
+        }
+      }
+      continue;
+    }
+    if (s.bitsPerPixel == 24) {
+      for (LONG y = r.top; y < r.bottom; ++y) {
+        uint8_t* p = s.Row(static_cast<int>(y)) + 3 * r.left;
+        if (b0 == b1 && b1 == b2) {
+          std::memset(p, b0, 3 * static_cast<size_t>(r.right - r.left));
+          continue;
+        }
+        for (LONG x = r.left; x < r.right; ++x, p += 3) {
+          p[0] = b0;
+          p[1] = b1;
+          p[2] = b2;
+        }
       }
       continue;
     }

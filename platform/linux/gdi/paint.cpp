@@ -104,6 +104,11 @@ void PaintRect(const DrawTarget& target, const RECT& rect, const BrushPainter& b
     FillSurfaceRect(target, rect, solid);
     return;
   }
+  // BLACKNESS and WHITENESS ignore brush and destination: one value everywhere.
+  if (ropIndex == 0x00 || ropIndex == 0xFF) {
+    FillSurfaceRect(target, rect, Rop3(ropIndex, 0, 0, 0) & target.surface->ValueMask());
+    return;
+  }
   Region area(rect);
   area.Intersect(target.clip);
   const Surface& s = *target.surface;
