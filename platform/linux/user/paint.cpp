@@ -178,6 +178,8 @@ void Invalidate(Window& window, const RECT* clientRect, bool erase, bool childre
 }
 
 void InvalidateFrame(Window& window) {
+  // An empty window (the application's hidden one) has no frame pixels to paint.
+  if (IsRectEmpty(&window.window)) return;
   RECT insets = FrameInsets(window.style, window.exStyle);
   if (insets.left || insets.top || insets.right || insets.bottom) window.framePending = true;
 }
@@ -243,10 +245,11 @@ LRESULT DefaultEraseBackground(Window& window, HDC dc) {
 void DrawFrame(Window& window) {
   RECT insets = FrameInsets(window.style, window.exStyle);
   if (!insets.left && !insets.top && !insets.right && !insets.bottom) return;
-  HDC dc = MakeWindowDc(window, true, false, (window.style & WS_CLIPSIBLINGS) != 0);
-  if (!dc) return;
   int width = window.window.right - window.window.left;
   int height = window.window.bottom - window.window.top;
+  if (width <= 0 || height <= 0) return;
+  HDC dc = MakeWindowDc(window, true, false, (window.style & WS_CLIPSIBLINGS) != 0);
+  if (!dc) return;
   RECT client{window.client.left - window.window.left, window.client.top - window.window.top,
               window.client.right - window.window.left, window.client.bottom - window.window.top};
   ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
