@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,8 @@ PrivateXvfb::PrivateXvfb() {
   if (pipe(fds) != 0) return;
   pid_ = fork();
   if (pid_ == 0) {
+    // A test that crashes or times out takes its server with it.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     close(fds[0]);
     int null = open("/dev/null", O_WRONLY);
     dup2(null, 2);
@@ -26,7 +29,9 @@ PrivateXvfb::PrivateXvfb() {
     _exit(127);
   }
   close(fds[1]);
-  // The server writes its display number once it accepts connections.
+  // (-noreset: a server resets, refusing connections meanwhile, whenever its last client
+  // leaves, as it does between tests.) The server writes its display number once it accepts
+  // connections.
   std::string number;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (pid_ > 0 && std::chrono::steady_clock::now() < deadline) {

@@ -57,7 +57,7 @@ struct Recorder : EventSink {
   }
 };
 
-class X11Driver : public testing::Test {
+class X11DriverOnXvfb : public testing::Test {
  protected:
   void SetUp() override {
     if (SharedXvfb().Name().empty()) GTEST_SKIP() << "Xvfb could not be started";
@@ -126,7 +126,7 @@ class X11Driver : public testing::Test {
   Recorder recorder_;
 };
 
-TEST_F(X11Driver, WindowsCarryTheirGeometryAndLook) {
+TEST_F(X11DriverOnXvfb, WindowsCarryTheirGeometryAndLook) {
   const HWND main = Handle(0x100), popup = Handle(0x200);
   WindowLook mainLook;
   mainLook.decorated = true;
@@ -203,7 +203,7 @@ TEST_F(X11Driver, WindowsCarryTheirGeometryAndLook) {
   EXPECT_EQ(XGetWindowAttributes(display_, mainX, &attributes), 0);  // gone from the server
 }
 
-TEST_F(X11Driver, PresentPutsTheSurfacePixels) {
+TEST_F(X11DriverOnXvfb, PresentPutsTheSurfacePixels) {
   const struct {
     const char* name;
     bool sharedMemory;
@@ -259,7 +259,7 @@ TEST_F(X11Driver, PresentPutsTheSurfacePixels) {
   }
 }
 
-TEST_F(X11Driver, ClicksArriveAtRootCoordinates) {
+TEST_F(X11DriverOnXvfb, ClicksArriveAtRootCoordinates) {
   HWND window = Handle(0x400);
   driver_->Show(window, {100, 100, 300, 250}, {});
   XSync(display_, False);
@@ -292,7 +292,7 @@ TEST_F(X11Driver, ClicksArriveAtRootCoordinates) {
   EXPECT_EQ(driver_->PointerPosition().y, 130);
 }
 
-TEST_F(X11Driver, KeysAndFocusArriveAsTheWindowingLayerNamesThem) {
+TEST_F(X11DriverOnXvfb, KeysAndFocusArriveAsTheWindowingLayerNamesThem) {
   HWND window = Handle(0x450);
   driver_->Show(window, {100, 100, 300, 250}, {});
   XSync(display_, False);
@@ -356,7 +356,7 @@ ShownCursor ReadShownCursor(Display* display) {
   return shown;
 }
 
-TEST_F(X11Driver, CursorShapesFollowTheHandle) {
+TEST_F(X11DriverOnXvfb, CursorShapesFollowTheHandle) {
   HWND window = Handle(0x500);
   driver_->Show(window, {0, 0, 300, 300}, {});
   driver_->WarpPointer({100, 100});
@@ -405,7 +405,7 @@ TEST_F(X11Driver, CursorShapesFollowTheHandle) {
 
 // A window manager's part, played by the test on a connection of its own: iconify
 // requests from the driver, and state changes made by the user.
-TEST_F(X11Driver, IconifyAndCloseTalkToTheWindowManager) {
+TEST_F(X11DriverOnXvfb, IconifyAndCloseTalkToTheWindowManager) {
   HWND window = Handle(0x600);
   driver_->Show(window, {10, 10, 110, 110}, {});
   XSync(display_, False);

@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -58,7 +59,16 @@ unsigned MouseFlagsOf(unsigned state) {
 }
 
 std::unique_ptr<Driver> MakeX11Driver(const char* displayName) {
+  // A busy server now and then resets a connection it has just accepted (seen with Xvfb
+  // while other clients come and go): try again a few times. A display that does not
+  // exist fails at once.
   Display* display = XOpenDisplay(displayName);
+  for (int attempt = 0;
+       !display && attempt < 5 && (errno == ECONNRESET || errno == EAGAIN || errno == EINTR);
+       ++attempt) {
+    usleep(50000);
+    display = XOpenDisplay(displayName);
+  }
   if (!display) return nullptr;
   XSetIOErrorHandler(ConnectionLost);
   XSetErrorHandler(RequestFailed);
