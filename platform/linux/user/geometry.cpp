@@ -306,17 +306,13 @@ UINT MinMaximize(Window& window, int command, RECT* place) {
   HWND handle = window.handle;
   UINT flags = 0;
   DWORD style = window.style;
-  Window* owner = &window;
   switch (command) {
     case SW_MINIMIZE: {
       if (style & WS_MINIMIZE) return 0;
       if (!(style & WS_MAXIMIZE)) window.normal = window.window;
       window.restoreToMaximized = (style & WS_MAXIMIZE) != 0;
-      if (!window.parent) ShowOwnedPopups(handle, FALSE);
-      Window* self = Peek(handle);
-      if (!self) return 0;
-      self->style = (self->style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
-      POINT at = self->minPosition;
+      window.style = (window.style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
+      POINT at = window.minPosition;
       if (at.x == -1 && at.y == -1) at = POINT{kIconicPosition, kIconicPosition};
       *place = RECT{at.x, at.y, at.x + kMinimizedWidth, at.y + kMinimizedHeight};
       flags |= SWP_NOCOPYBITS;
@@ -328,8 +324,6 @@ UINT MinMaximize(Window& window, int command, RECT* place) {
       if (!self) return 0;
       if (self->style & WS_MINIMIZE) {
         self->style &= ~static_cast<DWORD>(WS_MINIMIZE);
-        if (!self->parent) ShowOwnedPopups(handle, TRUE);
-        if (!(self = Peek(handle))) return 0;
       } else if (!(self->style & WS_MAXIMIZE)) {
         self->normal = self->window;
       }
@@ -342,15 +336,11 @@ UINT MinMaximize(Window& window, int command, RECT* place) {
     case SW_RESTORE: {
       if (style & WS_MINIMIZE) {
         window.style &= ~static_cast<DWORD>(WS_MINIMIZE);
-        if (!window.parent) ShowOwnedPopups(handle, TRUE);
-        Window* self = Peek(handle);
-        if (!self) return 0;
-        if (self->restoreToMaximized) {
-          self->style &= ~static_cast<DWORD>(WS_MINIMIZE);
-          flags |= MinMaximize(*self, SW_MAXIMIZE, place);
+        if (window.restoreToMaximized) {
+          flags |= MinMaximize(window, SW_MAXIMIZE, place);
           return flags | SWP_STATECHANGED;
         }
-        *place = self->normal;
+        *place = window.normal;
       } else if (style & WS_MAXIMIZE) {
         window.style &= ~static_cast<DWORD>(WS_MAXIMIZE);
         window.restoreToMaximized = false;
@@ -363,7 +353,6 @@ UINT MinMaximize(Window& window, int command, RECT* place) {
     default:
       return 0;
   }
-  (void)owner;
   return flags | SWP_STATECHANGED;
 }
 
