@@ -243,18 +243,24 @@ BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, in
     flags |= kNoClientSize;
   if (newClient.left == oldClient.left && newClient.top == oldClient.top) flags |= kNoClientMove;
 
-  // A child leaving or changing place uncovers part of its parent.
+  // A child leaving or changing place uncovers part of its parent: what it covered and no
+  // longer does, marked once it is in its new place (so the mark does not reach into the
+  // child where it still is).
   bool child = window->parent != nullptr;
   bool wasShowing = IsShowing(*window);
-  if (child && wasShowing &&
-      ((flags & SWP_HIDEWINDOW) || !(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE)))
-    InvalidateParentArea(*window, oldWindow);
+  bool uncovers = child && wasShowing &&
+                  ((flags & SWP_HIDEWINDOW) || !(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE));
 
   window->window = newWindow;
   window->client = newClient;
   if (!(flags & SWP_NOZORDER)) PlaceInZOrder(*window, insertAfter);
   if (flags & SWP_SHOWWINDOW) window->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+  if (uncovers) {
+    linux_gdi::Region uncovered(oldWindow);
+    if (!(flags & SWP_HIDEWINDOW)) uncovered.Subtract(newWindow);
+    for (const RECT& rect : uncovered.Rects()) InvalidateParentArea(*window, rect);
+  }
   if (!(window->style & (WS_MINIMIZE | WS_MAXIMIZE))) window->normal = newWindow;
   if (window->surface) window->surface->Resize(pos.cx, pos.cy);
 
