@@ -36,6 +36,7 @@ if command -v wine >/dev/null && command -v i686-w64-mingw32-g++ >/dev/null; the
   fi
   export WINEPREFIX="$root/.cache/wine-run" WINEARCH=win32 WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
+  mkdir -p "$root/.cache"  # wine makes the prefix, but not the folder it goes in
   [ -f "$WINEPREFIX/.ready" ] || echo "Preparing a Wine prefix in ${WINEPREFIX#"$root"/} for the stand-in game (once, about a minute)"
   . "$root/scripts/wine-prefix.sh"
   prepare_wine_prefix
