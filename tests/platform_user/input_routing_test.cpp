@@ -164,6 +164,14 @@ TEST(UserInput, MouseLeaveOnceWhenThePointerLeaves) {
   EXPECT_TRUE(scene.Of(WM_MOUSELEAVE).empty());
   platform_testing::MovePointer(POINT{600, 600});
   platform_testing::MovePointer(POINT{610, 610});
+  // The reference system notices the leave on a timer: wait for it up to a deadline.
+  for (const DWORD deadline = GetTickCount() + 3000;
+       scene.Of(WM_MOUSELEAVE).empty() && static_cast<LONG>(deadline - GetTickCount()) > 0;) {
+#ifdef _WIN32
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+#endif
+    platform_testing::PumpUntilIdle();
+  }
   const auto leaves = scene.Of(WM_MOUSELEAVE);
   ASSERT_EQ(leaves.size(), 1u);
   EXPECT_EQ(leaves[0].window, scene.top);

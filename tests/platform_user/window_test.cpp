@@ -59,15 +59,15 @@ TEST(Window, SubclassingThroughGwlWndProc) {
     return std::nullopt;
   };
   EXPECT_FALSE(IsWindowUnicode(hwnd));
-  EXPECT_EQ(GetWindowLongA(hwnd, GWL_WNDPROC), reinterpret_cast<LONG>(&Recorder::Proc));
+  EXPECT_EQ(GetWindowLongPtrA(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&Recorder::Proc));
   previousProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongA(hwnd, GWL_WNDPROC, reinterpret_cast<LONG>(&Subclass)));
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Subclass)));
   EXPECT_EQ(previousProc, &Recorder::Proc);
-  EXPECT_EQ(GetWindowLongA(hwnd, GWL_WNDPROC), reinterpret_cast<LONG>(&Subclass));
+  EXPECT_EQ(GetWindowLongPtrA(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&Subclass));
   rec.Clear();
   EXPECT_EQ(SendMessageA(hwnd, WM_USER, 5, 0), 105);
   EXPECT_TRUE(rec.Check({{WM_USER, kSent, 5}}, "through the subclass"));
-  SetWindowLongA(hwnd, GWL_WNDPROC, reinterpret_cast<LONG>(previousProc));
+  SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc));
   EXPECT_EQ(SendMessageA(hwnd, WM_USER, 5, 0), 5);
   DestroyWindow(hwnd);
 }
@@ -78,16 +78,16 @@ TEST(Window, OwnerAndParentThroughGwlHwndParent) {
   HWND owner2 = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
   HWND popup = rec.Make(0, WS_POPUP, 0, 0, 10, 10, owner);
   HWND child = rec.Make(0, WS_CHILD, 0, 0, 10, 10, owner);
-  EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongA(popup, GWL_HWNDPARENT)), owner);
+  EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongPtrA(popup, GWLP_HWNDPARENT)), owner);
   EXPECT_EQ(GetWindow(popup, GW_OWNER), owner);
   EXPECT_EQ(GetParent(popup), owner);  // a popup's "parent" is its owner
-  EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongA(child, GWL_HWNDPARENT)), owner);
+  EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongPtrA(child, GWLP_HWNDPARENT)), owner);
   EXPECT_EQ(GetParent(child), owner);
   EXPECT_EQ(GetWindow(child, GW_OWNER), nullptr);
   EXPECT_TRUE(IsChild(owner, child));
   EXPECT_FALSE(IsChild(owner, popup));
-  EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongA(owner, GWL_HWNDPARENT)), nullptr);
-  SetWindowLongA(popup, GWL_HWNDPARENT, reinterpret_cast<LONG>(owner2));
+  EXPECT_EQ(reinterpret_cast<HWND>(GetWindowLongPtrA(owner, GWLP_HWNDPARENT)), nullptr);
+  SetWindowLongPtrA(popup, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner2));
   EXPECT_EQ(GetWindow(popup, GW_OWNER), owner2);
   DestroyWindow(owner2);
   EXPECT_FALSE(IsWindow(popup));  // owned windows go with their owner

@@ -116,15 +116,21 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_SYSCOMMAND:
       switch (wParam & 0xFFF0) {
+        // Only the minimise and restore commands take a top-level's owned popups along;
+        // ShowWindow alone leaves them where they are, as the reference system does.
         case SC_MINIMIZE:
+          if (!window->parent) ShowOwnedPopups(hWnd, FALSE);
           ShowWindow(hWnd, SW_MINIMIZE);
           break;
         case SC_MAXIMIZE:
           ShowWindow(hWnd, SW_MAXIMIZE);
           break;
-        case SC_RESTORE:
+        case SC_RESTORE: {
+          const bool iconic = (window->style & WS_MINIMIZE) != 0 && !window->parent;
           ShowWindow(hWnd, SW_RESTORE);
+          if (iconic && Find(hWnd)) ShowOwnedPopups(hWnd, TRUE);
           break;
+        }
         case SC_CLOSE:
           Send(hWnd, WM_CLOSE, 0, 0);
           break;

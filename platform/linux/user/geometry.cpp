@@ -42,6 +42,38 @@ void InsertAt(std::vector<HWND>& list, HWND handle, HWND after) {
   }
 }
 
+// After a size change: the whole client area when it is shown anew, its frame changed, it
+// moved within the window (or a child moved on its parent), or the class redraws on that
+// change (CS_HREDRAW, CS_VREDRAW); otherwise only the part the old client area did not
+// cover, as the system keeps the pixels that stay in place.
+void InvalidateResized(Window& window, UINT flags, const RECT& oldWindow, const RECT& oldClient) {
+  const RECT& nowWindow = window.window;
+  const RECT& nowClient = window.client;
+  const LONG oldWidth = oldClient.right - oldClient.left,
+             oldHeight = oldClient.bottom - oldClient.top;
+  const LONG width = nowClient.right - nowClient.left, height = nowClient.bottom - nowClient.top;
+  const UINT classStyle = window.cls ? window.cls->style : 0;
+  const bool inPlace =
+      window.parent ? nowWindow.left == oldWindow.left && nowWindow.top == oldWindow.top : true;
+  const bool whole = (flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) || !inPlace ||
+                     nowClient.left - nowWindow.left != oldClient.left - oldWindow.left ||
+                     nowClient.top - nowWindow.top != oldClient.top - oldWindow.top ||
+                     ((classStyle & CS_HREDRAW) && width != oldWidth) ||
+                     ((classStyle & CS_VREDRAW) && height != oldHeight);
+  if (whole) {
+    Invalidate(window, nullptr, true, true);
+    return;
+  }
+  if (width > oldWidth) {
+    const RECT strip{oldWidth, 0, width, height};
+    Invalidate(window, &strip, true, true);
+  }
+  if (height > oldHeight) {
+    const RECT strip{0, oldHeight, width, height};
+    Invalidate(window, &strip, true, true);
+  }
+}
+
 }  // namespace
 
 void PlaceInZOrder(Window& window, HWND insertAfter) {
@@ -217,18 +249,24 @@ BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, in
     flags |= kNoClientSize;
   if (newClient.left == oldClient.left && newClient.top == oldClient.top) flags |= kNoClientMove;
 
-  // A child leaving or changing place uncovers part of its parent.
+  // A child leaving or changing place uncovers part of its parent: what it covered and no
+  // longer does, marked once it is in its new place (so the mark does not reach into the
+  // child where it still is).
   bool child = window->parent != nullptr;
   bool wasShowing = IsShowing(*window);
-  if (child && wasShowing &&
-      ((flags & SWP_HIDEWINDOW) || !(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE)))
-    InvalidateParentArea(*window, oldWindow);
+  bool uncovers = child && wasShowing &&
+                  ((flags & SWP_HIDEWINDOW) || !(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE));
 
   window->window = newWindow;
   window->client = newClient;
   if (!(flags & SWP_NOZORDER)) PlaceInZOrder(*window, insertAfter);
   if (flags & SWP_SHOWWINDOW) window->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+  if (uncovers) {
+    linux_gdi::Region uncovered(oldWindow);
+    if (!(flags & SWP_HIDEWINDOW)) uncovered.Subtract(newWindow);
+    for (const RECT& rect : uncovered.Rects()) InvalidateParentArea(*window, rect);
+  }
   if (!(window->style & (WS_MINIMIZE | WS_MAXIMIZE))) window->normal = newWindow;
   if (window->surface) window->surface->Resize(pos.cx, pos.cy);
 
@@ -237,7 +275,7 @@ BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, in
     if ((flags & SWP_SHOWWINDOW) || (sizeChanged && !(flags & kNoClientSize)) ||
         (window->surface && sizeChanged)) {
       InvalidateFrame(*window);
-      Invalidate(*window, nullptr, true, true);
+      InvalidateResized(*window, flags, oldWindow, oldClient);
     } else if (flags & SWP_FRAMECHANGED) {
       InvalidateFrame(*window);
     } else if (child && IsShowing(*window) && !(flags & SWP_NOMOVE)) {
@@ -280,17 +318,13 @@ UINT MinMaximize(Window& window, int command, RECT* place) {
   HWND handle = window.handle;
   UINT flags = 0;
   DWORD style = window.style;
-  Window* owner = &window;
   switch (command) {
     case SW_MINIMIZE: {
       if (style & WS_MINIMIZE) return 0;
       if (!(style & WS_MAXIMIZE)) window.normal = window.window;
       window.restoreToMaximized = (style & WS_MAXIMIZE) != 0;
-      if (!window.parent) ShowOwnedPopups(handle, FALSE);
-      Window* self = Peek(handle);
-      if (!self) return 0;
-      self->style = (self->style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
-      POINT at = self->minPosition;
+      window.style = (window.style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
+      POINT at = window.minPosition;
       if (at.x == -1 && at.y == -1) at = POINT{kIconicPosition, kIconicPosition};
       *place = RECT{at.x, at.y, at.x + kMinimizedWidth, at.y + kMinimizedHeight};
       flags |= SWP_NOCOPYBITS;
@@ -302,8 +336,6 @@ UINT MinMaximize(Window& window, int command, RECT* place) {
       if (!self) return 0;
       if (self->style & WS_MINIMIZE) {
         self->style &= ~static_cast<DWORD>(WS_MINIMIZE);
-        if (!self->parent) ShowOwnedPopups(handle, TRUE);
-        if (!(self = Peek(handle))) return 0;
       } else if (!(self->style & WS_MAXIMIZE)) {
         self->normal = self->window;
       }
@@ -316,15 +348,11 @@ UINT MinMaximize(Window& window, int command, RECT* place) {
     case SW_RESTORE: {
       if (style & WS_MINIMIZE) {
         window.style &= ~static_cast<DWORD>(WS_MINIMIZE);
-        if (!window.parent) ShowOwnedPopups(handle, TRUE);
-        Window* self = Peek(handle);
-        if (!self) return 0;
-        if (self->restoreToMaximized) {
-          self->style &= ~static_cast<DWORD>(WS_MINIMIZE);
-          flags |= MinMaximize(*self, SW_MAXIMIZE, place);
+        if (window.restoreToMaximized) {
+          flags |= MinMaximize(window, SW_MAXIMIZE, place);
           return flags | SWP_STATECHANGED;
         }
-        *place = self->normal;
+        *place = window.normal;
       } else if (style & WS_MAXIMIZE) {
         window.style &= ~static_cast<DWORD>(WS_MAXIMIZE);
         window.restoreToMaximized = false;
@@ -337,7 +365,6 @@ UINT MinMaximize(Window& window, int command, RECT* place) {
     default:
       return 0;
   }
-  (void)owner;
   return flags | SWP_STATECHANGED;
 }
 

@@ -131,6 +131,9 @@ LRESULT DefNcHitTest(HWND window, LPARAM lParam) {
   return HTNOWHERE;
 }
 
+// Only a parent that claims the message ends it with TRUE; otherwise the shape for the hit
+// (the class cursor of the window in wParam for the client area) is set and FALSE returned,
+// so the caller's own processing continues, as the reference system answers.
 LRESULT DefSetCursor(HWND window, WPARAM wParam, LPARAM lParam) {
   Window* w = Peek(window);
   if (w == nullptr) return FALSE;
@@ -144,9 +147,8 @@ LRESULT DefSetCursor(HWND window, WPARAM wParam, LPARAM lParam) {
     case HTCLIENT: {
       Window* target = Peek(reinterpret_cast<HWND>(wParam));
       HCURSOR cursor = target != nullptr && target->cls ? target->cls->cursor : nullptr;
-      if (cursor == nullptr) return FALSE;
-      SetCursor(cursor);
-      return TRUE;
+      if (cursor != nullptr) SetCursor(cursor);
+      return FALSE;
     }
     case HTLEFT:
     case HTRIGHT:
@@ -167,7 +169,8 @@ LRESULT DefSetCursor(HWND window, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return SetCursor(LoadCursorA(nullptr, shape)) != nullptr ? TRUE : FALSE;
+  SetCursor(LoadCursorA(nullptr, shape));
+  return FALSE;
 }
 
 LRESULT DefMouseActivate(HWND window, WPARAM wParam, LPARAM lParam) {

@@ -160,6 +160,7 @@ void ProcessMouse(UINT raw, POINT screen, unsigned buttons) {
 
   int hitTest = HTCLIENT;
   HWND target = Live(s.capture);
+  const bool captured = target != nullptr;
   if (target == nullptr) target = WindowFromPointWithHit(nullptr, screen, &hitTest);
   if ((s.tracking.dwFlags & TME_LEAVE) != 0) {
     int underHit = hitTest;
@@ -192,7 +193,8 @@ void ProcessMouse(UINT raw, POINT screen, unsigned buttons) {
     eat = !MouseActivate(target, hitTest, raw);
     if (Live(target) == nullptr) return;
   }
-  Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), cursorQuery);
+  // A window holding the capture chooses its cursor itself: no WM_SETCURSOR while it lasts.
+  if (!captured) Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), cursorQuery);
   if (eat || Live(target) == nullptr) return;
   PostInput(MSG{target, message, wParam, lParam, time, screen});
 }

@@ -87,7 +87,8 @@ HDC MakeWindowDc(Window& window, bool wholeWindow, bool clipChildren, bool clipS
   POINT origin = wholeWindow ? POINT{OnSurface(window, window.window).left,
                                      OnSurface(window, window.window).top}
                              : SurfaceOffsetOfClient(window);
-  linux_gdi::AttachSurface(*context, &top->surface->surface, origin, visible);
+  linux_gdi::AttachSurface(*context, &top->surface->surface, origin, visible,
+                           VisibleRegion(window, wholeWindow, false, false));
   context->deviceWidth = linux_gdi::Screen().width;
   context->deviceHeight = linux_gdi::Screen().height;
   OpenDcs()[dc] = OpenDc{window.handle, top->handle, visible};
@@ -204,7 +205,7 @@ void ForgetPainting(Window& window) {
   for (auto it = OpenDcs().begin(); it != OpenDcs().end();) {
     if (it->second.window == window.handle || it->second.top == window.handle) {
       if (linux_gdi::DeviceContext* dc = linux_gdi::FindDC(it->first))
-        linux_gdi::AttachSurface(*dc, nullptr, POINT{0, 0}, Region());
+        linux_gdi::AttachSurface(*dc, nullptr, POINT{0, 0}, Region(), Region());
       it = OpenDcs().erase(it);
     } else {
       ++it;
@@ -413,7 +414,8 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   surfaceUpdate.Translate(offset.x, offset.y);
   open.visible.Intersect(surfaceUpdate);
   if (linux_gdi::DeviceContext* context = linux_gdi::FindDC(dc))
-    linux_gdi::AttachSurface(*context, context->attached, context->origin, open.visible);
+    linux_gdi::AttachSurface(*context, context->attached, context->origin, open.visible,
+                             context->readable);
   lpPaint->hdc = dc;
   lpPaint->rcPaint = update.IsEmpty() ? RECT{0, 0, 0, 0} : update.Extents();
   lpPaint->fErase = TRUE;
@@ -447,7 +449,8 @@ HDC WINAPI GetDCEx(HWND hWnd, HRGN hrgnClip, DWORD flags) {
       } else {
         for (const RECT& rect : clip.Rects()) open.visible.Subtract(rect);
       }
-      linux_gdi::AttachSurface(*context, context->attached, context->origin, open.visible);
+      linux_gdi::AttachSurface(*context, context->attached, context->origin, open.visible,
+                               context->readable);
     }
   if (hrgnClip && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) DeleteObject(hrgnClip);
   return dc;

@@ -315,7 +315,15 @@ void PostInput(const MSG& message) {
   auto queue = QueueOf(thread);
   {
     std::lock_guard lock(queue->lock);
-    queue->input.push_back(message);
+    // Moves coalesce: a move for the same window replaces one still waiting last in the
+    // queue, so a burst of pointer reports (or a warp followed by a zero move) reads as one.
+    const bool move = message.message == WM_MOUSEMOVE || message.message == WM_NCMOUSEMOVE;
+    if (move && !queue->input.empty() && queue->input.back().hwnd == message.hwnd &&
+        queue->input.back().message == message.message) {
+      queue->input.back() = message;
+    } else {
+      queue->input.push_back(message);
+    }
   }
   Signal(*queue);
 }
