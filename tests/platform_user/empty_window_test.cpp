@@ -42,5 +42,31 @@ TEST(UserDisplay, EmptyWindowsAreNotShown) {
   DestroyWindow(window);
 }
 
+// A captioned window without extent has no frame or client pixels: nothing to paint, so
+// no WM_NCPAINT/WM_PAINT (the frame's caption text would load fonts for nothing), until it
+// is given a size.
+TEST(UserDisplay, EmptyCaptionedWindowsGetNoPaint) {
+  HWND window = CreateWindowExA(0, user_test::LoggingClass(), "app",
+                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 100, 50, 0, 0,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_TRUE(window);
+  auto painted = [&](UINT message) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    for (const user_test::Logged& entry : user_test::Log())
+      if (entry.window == window && entry.message == message) return true;
+    return false;
+  };
+  user_test::ClearLog();
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+  EXPECT_FALSE(painted(WM_NCPAINT));
+  EXPECT_FALSE(painted(WM_PAINT));
+  user_test::ClearLog();
+  SetWindowPos(window, nullptr, 0, 0, 60, 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+  EXPECT_TRUE(painted(WM_NCPAINT)) << "once it has a size";
+  DestroyWindow(window);
+}
+
 }  // namespace
 #endif
