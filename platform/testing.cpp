@@ -114,9 +114,9 @@ Pixels ReadWindowPixels(HWND window) {
   DeleteDC(memoryDc);
   ReleaseDC(window, windowDc);
 #else
-  const linux_user::Window* w = linux_user::Peek(window);
+  linux_user::Window* w = linux_user::Peek(window);
   if (w == nullptr || !w->surface) return out;
-  const linux_gdi::Surface& surface = w->surface->surface;
+  const linux_gdi::Surface& surface = w->surface->Pixels();
   out.width = surface.width;
   out.height = surface.height;
   out.colors.reserve(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));

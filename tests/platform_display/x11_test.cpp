@@ -204,13 +204,23 @@ TEST_F(X11DriverOnXvfb, WindowsCarryTheirGeometryAndLook) {
 }
 
 TEST_F(X11DriverOnXvfb, PresentPutsTheSurfacePixels) {
+  // lent: the pixels live in storage the driver lends (shown without a copy where it has
+  // shared memory); the driver may be gone before that storage is given back.
+  enum Lent { kOwn, kLentReturned, kLentOutlivingDriver };
   const struct {
     const char* name;
     bool sharedMemory;
     int bitsPerPixel;
-  } cases[] = {{"shm 32", true, 32}, {"plain 32", false, 32}, {"shm 24", true, 24}};
+    Lent lent;
+  } cases[] = {{"shm 32", true, 32, kOwn},
+               {"plain 32", false, 32, kOwn},
+               {"shm 24", true, 24, kOwn},
+               {"shm 32 lent", true, 32, kLentReturned},
+               {"shm 32 lent, driver gone first", true, 32, kLentOutlivingDriver},
+               {"plain 32: nothing to lend", false, 32, kLentReturned}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    std::unique_ptr<linux_display::SurfaceMemory> memory;  // destroyed after `made`
     if (!c.sharedMemory) setenv("LAUNCHER_NO_SHM", "1", 1);
     std::unique_ptr<Driver> made = MakeX11Driver(SharedXvfb().Name().c_str());
     unsetenv("LAUNCHER_NO_SHM");
@@ -227,6 +237,15 @@ TEST_F(X11DriverOnXvfb, PresentPutsTheSurfacePixels) {
     surface.masks[2] = 0xFF;
     std::vector<uint8_t> bits(static_cast<size_t>(surface.stride) * height);
     surface.bits = bits.data();
+    if (c.lent != kOwn) {
+      memory = driver->AllocateSurface(width, height);
+      EXPECT_EQ(memory != nullptr, c.sharedMemory);
+      if (memory) {
+        EXPECT_TRUE(std::all_of(memory->Pixels(), memory->Pixels() + width * height,
+                                [](uint32_t p) { return p == 0; }));
+        surface.bits = reinterpret_cast<uint8_t*>(memory->Pixels());
+      }
+    }
     auto colorAt = [](int x, int y) { return RGB(x * 6, y * 8, (x + y) * 3); };
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) surface.WriteRaw(x, y, surface.Encode(colorAt(x, y)));
@@ -256,6 +275,7 @@ TEST_F(X11DriverOnXvfb, PresentPutsTheSurfacePixels) {
     }
     EXPECT_EQ(wrong, 0);
     XDestroyImage(image);
+    if (c.lent == kLentReturned) memory.reset();
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/linux/display/driver.h"
 #include "platform/linux/display/headless.h"
+#include "platform/linux/user/window.h"
 #include "platform/win32.h"
 #include "tests/platform_user/message_log.h"
 
@@ -65,6 +66,37 @@ TEST(UserDisplay, EmptyCaptionedWindowsGetNoPaint) {
   SetWindowPos(window, nullptr, 0, 0, 60, 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
   EXPECT_TRUE(painted(WM_NCPAINT)) << "once it has a size";
+  DestroyWindow(window);
+}
+
+// A top-level's pixels are made at the first drawing, not for a DC that only measures (a
+// form does that while it is read, at sizes it leaves at once); a resize keeps what was
+// drawn and the new area starts opaque black.
+TEST(UserDisplay, SurfacePixelsAreMadeAtTheFirstDrawingAndKeptOnResize) {
+  HWND window = CreateWindowExA(0, user_test::LoggingClass(), "form", WS_POPUP, 0, 0, 20, 10,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_TRUE(window);
+  auto made = [&] { return linux_user::Peek(window)->surface->surface.bits != nullptr; };
+  HDC dc = GetDC(window);
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, "0", 1, &extent);
+  ReleaseDC(window, dc);
+  EXPECT_FALSE(made()) << "measured only";
+  SetWindowPos(window, nullptr, 0, 0, 30, 10, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_FALSE(made()) << "resized before any drawing";
+  ShowWindow(window, SW_SHOWNA);
+  dc = GetWindowDC(window);
+  RECT all{0, 0, 30, 10};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &all, red);
+  ReleaseDC(window, dc);
+  DeleteObject(red);
+  EXPECT_TRUE(made());
+  SetWindowPos(window, nullptr, 0, 0, 40, 12, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const linux_gdi::Surface& surface = linux_user::Peek(window)->surface->surface;
+  ASSERT_EQ(surface.width, 40);
+  EXPECT_EQ(surface.ReadColor(29, 9), RGB(255, 0, 0)) << "kept";
+  EXPECT_EQ(surface.ReadRaw(35, 11), 0xFF000000u) << "new area";
   DestroyWindow(window);
 }
 

@@ -48,6 +48,14 @@ class EventSink {
   virtual void KeyChanged(unsigned virtualKey, bool down) = 0;
 };
 
+// Pixel storage a driver may lend a top-level window's surface: 32-bit pixels, rows of
+// width * 4 bytes, top-down. Present shows a surface kept in it without copying it.
+class SurfaceMemory {
+ public:
+  virtual ~SurfaceMemory() = default;
+  virtual uint32_t* Pixels() const = 0;
+};
+
 class Driver {
  public:
   virtual ~Driver() = default;
@@ -74,6 +82,11 @@ class Driver {
   virtual void Forget(HWND window) = 0;
   // Pixels of `surface` (the window's whole rectangle, frame included) changed in `area`.
   virtual void Present(HWND window, const linux_gdi::Surface& surface, const RECT& area) = 0;
+  // Storage for a width x height window surface that Present can show without a copy, its
+  // pixels zero; nullptr when the driver has none (the windowing layer keeps plain memory).
+  virtual std::unique_ptr<SurfaceMemory> AllocateSurface(int /*width*/, int /*height*/) {
+    return nullptr;
+  }
 
   // The pointer shape over our windows: a cursor or icon handle, nullptr for none.
   virtual void SetCursor(HCURSOR cursor) = 0;

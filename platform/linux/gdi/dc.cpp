@@ -74,8 +74,9 @@ bool DestroyDC(HDC handle) {
 }
 
 void AttachSurface(DeviceContext& dc, Surface* surface, POINT origin, const Region& visible,
-                   const Region& readable) {
+                   const Region& readable, std::function<void()> makePixels) {
   dc.attached = surface;
+  dc.makePixels = std::move(makePixels);
   dc.origin = origin;
   dc.hasVisible = true;
   dc.visible = visible;

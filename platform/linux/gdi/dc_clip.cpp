@@ -53,6 +53,7 @@ std::optional<DrawTarget> BeginDraw(HDC hdc) {
     BitmapObject* bitmap = FindBitmap(dc->state.bitmap);
     target.surface = bitmap ? &bitmap->surface : nullptr;
   } else {
+    if (dc->attached && !dc->attached->bits && dc->makePixels) dc->makePixels();
     target.surface = dc->attached;
     origin = dc->origin;
   }

@@ -6,6 +6,7 @@
 // whatever the DC shows, the DC's clip region). A memory DC shows its selected bitmap;
 // a window DC (wired in by the windowing layer through AttachSurface) shows part of a
 // window surface at an origin, limited to the window's visible region.
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -46,6 +47,9 @@ class DeviceContext : public GdiObject {
   // and which may be read: the window's own area, children and siblings over it included,
   // as reads through a window DC are not limited by what painting excludes.
   Surface* attached = nullptr;
+  // Makes the attached surface's pixels when it has none yet (a window surface is given
+  // its storage only when first drawn on or read, not for a DC that only measures text).
+  std::function<void()> makePixels;
   POINT origin{0, 0};
   bool hasVisible = false;
   Region visible;
@@ -59,9 +63,11 @@ class DeviceContext : public GdiObject {
 DeviceContext* FindDC(HDC dc);  // a live DC of either kind, or nullptr (ERROR_INVALID_HANDLE)
 
 // Shows part of `surface` through a DC: device (0, 0) at `origin`, only `visible`
-// (surface coordinates) drawn, only `readable` read. Used by the windowing layer for window DCs.
+// (surface coordinates) drawn, only `readable` read; `makePixels` (optional) is called before
+// the first drawing or reading while the surface has no bits. Used by the windowing layer
+// for window DCs.
 void AttachSurface(DeviceContext& dc, Surface* surface, POINT origin, const Region& visible,
-                   const Region& readable);
+                   const Region& readable, std::function<void()> makePixels = {});
 
 // The result of the map-to-device-and-clip step.
 struct DrawTarget {

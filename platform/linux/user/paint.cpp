@@ -88,7 +88,10 @@ HDC MakeWindowDc(Window& window, bool wholeWindow, bool clipChildren, bool clipS
                                      OnSurface(window, window.window).top}
                              : SurfaceOffsetOfClient(window);
   linux_gdi::AttachSurface(*context, &top->surface->surface, origin, visible,
-                           VisibleRegion(window, wholeWindow, false, false));
+                           VisibleRegion(window, wholeWindow, false, false),
+                           [handle = top->handle] {
+                             if (Window* w = Peek(handle); w && w->surface) w->surface->Pixels();
+                           });
   context->deviceWidth = linux_gdi::Screen().width;
   context->deviceHeight = linux_gdi::Screen().height;
   OpenDcs()[dc] = OpenDc{window.handle, top->handle, visible};
@@ -229,7 +232,7 @@ void PresentDirty() {
       window->surface->dirty.Intersect(
           RECT{0, 0, window->surface->surface.width, window->surface->surface.height});
       if (!window->surface->dirty.IsEmpty())
-        driver.Present(handle, window->surface->surface, window->surface->dirty.Extents());
+        driver.Present(handle, window->surface->Pixels(), window->surface->dirty.Extents());
     }
     window->surface->dirty = Region();
   }
@@ -415,7 +418,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   open.visible.Intersect(surfaceUpdate);
   if (linux_gdi::DeviceContext* context = linux_gdi::FindDC(dc))
     linux_gdi::AttachSurface(*context, context->attached, context->origin, open.visible,
-                             context->readable);
+                             context->readable, context->makePixels);
   lpPaint->hdc = dc;
   lpPaint->rcPaint = update.IsEmpty() ? RECT{0, 0, 0, 0} : update.Extents();
   lpPaint->fErase = TRUE;
@@ -450,7 +453,7 @@ HDC WINAPI GetDCEx(HWND hWnd, HRGN hrgnClip, DWORD flags) {
         for (const RECT& rect : clip.Rects()) open.visible.Subtract(rect);
       }
       linux_gdi::AttachSurface(*context, context->attached, context->origin, open.visible,
-                               context->readable);
+                               context->readable, context->makePixels);
     }
   if (hrgnClip && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) DeleteObject(hrgnClip);
   return dc;

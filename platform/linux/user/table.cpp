@@ -177,24 +177,41 @@ RECT FrameInsets(DWORD style, DWORD exStyle) {
 void WindowSurface::Resize(int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
-  if (width == surface.width && height == surface.height && surface.bits) return;
-  std::vector<uint32_t> fresh(static_cast<size_t>(width) * static_cast<size_t>(height) + 1,
-                              0xFF000000u);
-  int keepW = std::min(width, surface.width), keepH = std::min(height, surface.height);
-  for (int y = 0; y < keepH; ++y)
-    std::copy_n(pixels.data() + static_cast<size_t>(y) * surface.width, keepW,
-                fresh.data() + static_cast<size_t>(y) * width);
-  pixels = std::move(fresh);
+  if (width == surface.width && height == surface.height) return;
+  const linux_gdi::Surface old = surface;
+  std::unique_ptr<linux_display::SurfaceMemory> oldShared = std::move(shared);
+  std::vector<uint32_t> oldPixels = std::move(pixels);
   surface.width = width;
   surface.height = height;
   surface.bitsPerPixel = 32;
   surface.stride = width * 4;
   surface.topDown = true;
-  surface.bits = reinterpret_cast<uint8_t*>(pixels.data());
+  surface.bits = nullptr;
   surface.masks[0] = 0x00FF0000;
   surface.masks[1] = 0x0000FF00;
   surface.masks[2] = 0x000000FF;
   dirty = linux_gdi::Region(RECT{0, 0, width, height});
+  if (!old.bits) return;  // never drawn: nothing to keep
+  Pixels();
+  const int keepW = std::min(width, old.width), keepH = std::min(height, old.height);
+  for (int y = 0; y < keepH; ++y)
+    std::copy_n(old.Row(y), static_cast<size_t>(keepW) * 4, surface.Row(y));
+}
+
+linux_gdi::Surface& WindowSurface::Pixels() {
+  if (surface.bits) return surface;
+  constexpr uint32_t kOpaqueBlack = 0xFF000000u;
+  const size_t count = static_cast<size_t>(surface.width) * static_cast<size_t>(surface.height);
+  // The driver's storage lets Present show the pixels without copying them.
+  if (count) shared = linux_display::CurrentDriver().AllocateSurface(surface.width, surface.height);
+  if (shared) {
+    std::fill_n(shared->Pixels(), count, kOpaqueBlack);
+    surface.bits = reinterpret_cast<uint8_t*>(shared->Pixels());
+  } else {
+    pixels.assign(count + 1, kOpaqueBlack);
+    surface.bits = reinterpret_cast<uint8_t*>(pixels.data());
+  }
+  return surface;
 }
 
 }  // namespace linux_user

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/display/driver.h"
 #include "platform/linux/gdi/region.h"
 #include "platform/linux/gdi/surface.h"
 #include "platform/win32.h"
@@ -40,10 +41,15 @@ struct WindowClass {
 
 // The pixels of a top-level window: a 32-bit top-down surface with its own storage.
 struct WindowSurface {
+  // Its pixels (bits) are made at first use (Pixels()): a form is resized a few times
+  // while it is read, before anything is drawn or shown.
   linux_gdi::Surface surface;
-  std::vector<uint32_t> pixels;
+  std::unique_ptr<linux_display::SurfaceMemory> shared;  // the display driver's, when it lends
+  std::vector<uint32_t> pixels;                          // plain storage otherwise
   linux_gdi::Region dirty;  // surface coordinates changed since the last Present
   void Resize(int width, int height);
+  // The surface with its pixels made (opaque black at first).
+  linux_gdi::Surface& Pixels();
 };
 
 struct Window {

@@ -312,6 +312,10 @@ void X11Driver::Forget(HWND window) {
   std::erase_if(deferred_, [xid](const XEvent& event) { return event.xany.window == xid; });
 }
 
+std::unique_ptr<SurfaceMemory> X11Driver::AllocateSurface(int width, int height) {
+  return putter_->Lend(width, height);
+}
+
 void X11Driver::Present(HWND window, const linux_gdi::Surface& surface, const RECT& area) {
   auto found = windows_.find(window);
   if (found == windows_.end() || !found->second.mapped) return;

@@ -7,6 +7,8 @@
 
 #include <deque>
 #include <map>
+#include <memory>
+#include <vector>
 
 #include "platform/linux/display/driver.h"
 
@@ -24,6 +26,8 @@ unsigned VirtualKeyOf(KeySym symbol);
 // MK_ flags from an X event's modifier and button state.
 unsigned MouseFlagsOf(unsigned state);
 
+class SharedPixels;
+
 // Puts pixels of our surfaces into X drawables: through a shared-memory image when the
 // server offers MIT-SHM on this connection, else through the connection itself.
 class ImagePutter {
@@ -33,8 +37,14 @@ class ImagePutter {
   // Copies `area` of `surface` to `target` at the same coordinates (clipped to both).
   void Put(Drawable target, GC gc, const linux_gdi::Surface& surface, RECT area);
   bool UsesSharedMemory() const { return shm_; }
+  // A segment of width x height pixels in the surface layout that Put shows without a
+  // copy; nullptr without shared memory or where the server's layout differs.
+  std::unique_ptr<SurfaceMemory> Lend(int width, int height);
 
  private:
+  friend class SharedPixels;
+  bool AttachSegment(XImage* image, XShmSegmentInfo& segment, int height);
+  void Return(SharedPixels* pixels);
   bool EnsureImage(int width, int height);
   void Convert(const linux_gdi::Surface& surface, int left, int top, int width, int height);
   void Release();
@@ -45,6 +55,7 @@ class ImagePutter {
   bool shm_ = false;
   XImage* image_ = nullptr;
   XShmSegmentInfo segment_{};
+  std::vector<SharedPixels*> lent_;
 };
 
 class X11Driver : public Driver {
@@ -65,6 +76,7 @@ class X11Driver : public Driver {
   void Raise(HWND window) override;
   void Forget(HWND window) override;
   void Present(HWND window, const linux_gdi::Surface& surface, const RECT& area) override;
+  std::unique_ptr<SurfaceMemory> AllocateSurface(int width, int height) override;
 
   void SetCursor(HCURSOR cursor) override;
   POINT PointerPosition() const override;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "platform/linux/display/x11/x11_driver.h"
 
@@ -34,6 +35,30 @@ unsigned long Place(unsigned value, int shift, unsigned long mask) {
 
 }  // namespace
 
+// A window surface's pixels in a segment the server reads directly.
+class SharedPixels : public SurfaceMemory {
+ public:
+  explicit SharedPixels(ImagePutter* owner) : owner_(owner) {}
+  ~SharedPixels() override {
+    if (!image_) return;
+    if (attached_) {
+      if (owner_) owner_->Return(this);
+      shmdt(segment_.shmaddr);
+      image_->data = nullptr;
+    }
+    XDestroyImage(image_);
+  }
+  uint32_t* Pixels() const override { return reinterpret_cast<uint32_t*>(image_->data); }
+
+ private:
+  friend class ImagePutter;
+  ImagePutter* owner_;  // nullptr once the putter (and its connection) is gone
+  XImage* image_ = nullptr;
+  bool attached_ = false;
+  // The image refers to this (XShmPutImage reads the segment from it): it stays here.
+  XShmSegmentInfo segment_{};
+};
+
 ImagePutter::ImagePutter(Display* display, Visual* visual, int depth)
     : display_(display), visual_(visual), depth_(depth) {
   // Shared memory only reaches a server on this machine; XShmQueryExtension says whether
@@ -41,7 +66,14 @@ ImagePutter::ImagePutter(Display* display, Visual* visual, int depth)
   shm_ = display_ && XShmQueryExtension(display_) && !std::getenv("LAUNCHER_NO_SHM");
 }
 
-ImagePutter::~ImagePutter() { Release(); }
+ImagePutter::~ImagePutter() {
+  Release();
+  for (SharedPixels* pixels : lent_) {
+    XShmDetach(display_, &pixels->segment_);
+    pixels->owner_ = nullptr;
+  }
+  if (!lent_.empty()) XSync(display_, False);
+}
 
 void ImagePutter::Release() {
   if (!image_) return;
@@ -56,6 +88,31 @@ void ImagePutter::Release() {
   image_ = nullptr;
 }
 
+// A segment for `image` (height rows), attached to the server; false when the server
+// cannot see it (a remote one), everything undone then.
+bool ImagePutter::AttachSegment(XImage* image, XShmSegmentInfo& segment, int height) {
+  segment.shmid =
+      shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
+  void* address = segment.shmid >= 0 ? shmat(segment.shmid, nullptr, 0) : nullptr;
+  if (!address || address == reinterpret_cast<void*>(-1)) {
+    if (segment.shmid >= 0) shmctl(segment.shmid, IPC_RMID, nullptr);
+    return false;
+  }
+  segment.shmaddr = image->data = static_cast<char*>(address);
+  segment.readOnly = False;
+  attachFailed = false;
+  XErrorHandler previous = XSetErrorHandler(NoteAttachFailure);
+  XShmAttach(display_, &segment);
+  XSync(display_, False);
+  XSetErrorHandler(previous);
+  // Marked for removal now: it goes away with the last detach, even if we crash.
+  shmctl(segment.shmid, IPC_RMID, nullptr);
+  if (!attachFailed) return true;
+  shmdt(address);
+  image->data = nullptr;
+  return false;
+}
+
 bool ImagePutter::EnsureImage(int width, int height) {
   if (image_ && image_->width >= width && image_->height >= height) return true;
   int w = std::max(width, image_ ? image_->width : 0);
@@ -65,25 +122,7 @@ bool ImagePutter::EnsureImage(int width, int height) {
     image_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr,
                              &segment_, static_cast<unsigned>(w), static_cast<unsigned>(h));
     if (image_) {
-      segment_.shmid =
-          shmget(IPC_PRIVATE, static_cast<size_t>(image_->bytes_per_line) * h, IPC_CREAT | 0600);
-      void* address = segment_.shmid >= 0 ? shmat(segment_.shmid, nullptr, 0) : nullptr;
-      if (address && address != reinterpret_cast<void*>(-1)) {
-        segment_.shmaddr = image_->data = static_cast<char*>(address);
-        segment_.readOnly = False;
-        attachFailed = false;
-        XErrorHandler previous = XSetErrorHandler(NoteAttachFailure);
-        XShmAttach(display_, &segment_);
-        XSync(display_, False);
-        XSetErrorHandler(previous);
-        // Marked for removal now: it goes away with the last detach, even if we crash.
-        shmctl(segment_.shmid, IPC_RMID, nullptr);
-        if (!attachFailed) return true;
-        shmdt(address);
-      } else if (segment_.shmid >= 0) {
-        shmctl(segment_.shmid, IPC_RMID, nullptr);
-      }
-      image_->data = nullptr;
+      if (AttachSegment(image_, segment_, h)) return true;
       XDestroyImage(image_);
       image_ = nullptr;
     }
@@ -99,6 +138,35 @@ bool ImagePutter::EnsureImage(int width, int height) {
     return false;
   }
   return true;
+}
+
+std::unique_ptr<SurfaceMemory> ImagePutter::Lend(int width, int height) {
+  if (!shm_ || width <= 0 || height <= 0) return nullptr;
+  auto pixels = std::make_unique<SharedPixels>(this);
+  pixels->image_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap,
+                                   nullptr, &pixels->segment_, static_cast<unsigned>(width),
+                                   static_cast<unsigned>(height));
+  const XImage* image = pixels->image_;
+  if (!image) return nullptr;
+  // Only where the server's pixels are the surface's bytes (what Convert would memcpy).
+  const bool littleEndianHost = [] {
+    const uint16_t one = 1;
+    return *reinterpret_cast<const uint8_t*>(&one) == 1;
+  }();
+  const bool sameLayout = image->bits_per_pixel == 32 && image->bytes_per_line == width * 4 &&
+                          image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
+                          image->blue_mask == 0xFF &&
+                          image->byte_order == (littleEndianHost ? LSBFirst : MSBFirst);
+  if (!sameLayout || !AttachSegment(pixels->image_, pixels->segment_, height)) return nullptr;
+  pixels->attached_ = true;
+  lent_.push_back(pixels.get());
+  return pixels;
+}
+
+void ImagePutter::Return(SharedPixels* pixels) {
+  XShmDetach(display_, &pixels->segment_);
+  XSync(display_, False);
+  std::erase(lent_, pixels);
 }
 
 void ImagePutter::Convert(const linux_gdi::Surface& surface, int left, int top, int width,
@@ -139,6 +207,17 @@ void ImagePutter::Put(Drawable target, GC gc, const linux_gdi::Surface& surface,
   area.bottom = std::min<LONG>(area.bottom, surface.height);
   int width = area.right - area.left, height = area.bottom - area.top;
   if (width <= 0 || height <= 0 || !surface.bits) return;
+  for (SharedPixels* pixels : lent_) {
+    if (pixels->image_->data != reinterpret_cast<char*>(surface.bits) ||
+        pixels->image_->width != surface.width || pixels->image_->height != surface.height)
+      continue;
+    // Our own segment: the server reads the pixels where they are.
+    XShmPutImage(display_, target, gc, pixels->image_, area.left, area.top, area.left, area.top,
+                 static_cast<unsigned>(width), static_cast<unsigned>(height), False);
+    // Done reading before the next drawing changes them.
+    XSync(display_, False);
+    return;
+  }
   if (!EnsureImage(width, height)) return;
   Convert(surface, area.left, area.top, width, height);
   if (shm_) {
