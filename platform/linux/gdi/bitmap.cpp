@@ -80,16 +80,18 @@ void SetDefaultMasks(Surface& surface) {
   }
 }
 
+bool PixelStorage::Allocate(size_t size) {
+  memory_.reset(static_cast<uint8_t*>(std::calloc(size ? size : 1, 1)));
+  size_ = memory_ ? size : 0;
+  return memory_ != nullptr;
+}
+
 std::unique_ptr<BitmapObject> NewBitmapObject(int width, int height, int bitsPerPixel) {
   if (width <= 0 || height <= 0) return nullptr;
   const int64_t stride = ((static_cast<int64_t>(width) * bitsPerPixel + 31) / 32) * 4;
   if (stride * height > kMaxBitmapBytes) return nullptr;
   auto bitmap = std::make_unique<BitmapObject>();
-  try {
-    bitmap->storage.assign(static_cast<size_t>(stride * height), 0);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  if (!bitmap->storage.Allocate(static_cast<size_t>(stride * height))) return nullptr;
   Surface& s = bitmap->surface;
   s.width = width;
   s.height = height;

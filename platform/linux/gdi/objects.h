@@ -3,6 +3,7 @@
 // device contexts) lives here behind a handle that carries a generation, so a deleted
 // or forged handle is refused instead of reaching freed memory. Live objects are counted
 // per type so tests can prove nothing leaks.
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -52,10 +53,30 @@ struct FontObject : GdiObject {
   LOGFONTA logFont{};
 };
 
+// Zeroed pixel memory from calloc: a large block comes as fresh pages the system has
+// already zeroed, not written over once more (a 1152 x 846 picture is 2.9 MB).
+class PixelStorage {
+ public:
+  // False when out of memory.
+  bool Allocate(size_t size);
+  uint8_t* data() const { return memory_.get(); }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const uint8_t* begin() const { return data(); }
+  const uint8_t* end() const { return data() + size_; }
+
+ private:
+  struct Free {
+    void operator()(uint8_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<uint8_t, Free> memory_;
+  size_t size_ = 0;
+};
+
 struct BitmapObject : GdiObject {
   BitmapObject() : GdiObject(OBJ_BITMAP) {}
   Surface surface;
-  std::vector<uint8_t> storage;  // the pixels surface.bits points into
+  PixelStorage storage;  // the pixels surface.bits points into
   bool dibSection = false;
   DWORD compression = BI_RGB;  // of a DIB section: BI_RGB or BI_BITFIELDS
   int dibHeight = 0;           // signed height the DIB section was created with
