@@ -23,7 +23,11 @@ void WINAPI Sleep(DWORD dwMilliseconds) {
   }
 }
 
-DWORD WINAPI GetCurrentThreadId(void) { return static_cast<DWORD>(syscall(SYS_gettid)); }
+// Asked for on every message and window lookup: the system call once per thread.
+DWORD WINAPI GetCurrentThreadId(void) {
+  thread_local const DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
+  return id;
+}
 
 DWORD WINAPI GetCurrentProcessId(void) { return static_cast<DWORD>(getpid()); }
 
