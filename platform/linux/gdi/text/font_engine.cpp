@@ -7,10 +7,18 @@
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <list>
+#include <map>
+#include <memory>
+#include <string>
 #include <utility>
 
 #include "platform/linux/gdi/text/font_face.h"
@@ -37,10 +45,41 @@ int RoundDiv(long long n, long long d) {
   return int(n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d));
 }
 
+// A font file mapped once for every face opened from it (each size of a font is a face
+// of its own; the file's pages are then resident once, not once per size).
+class MappedFile {
+ public:
+  explicit MappedFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && info.st_size > 0) {
+      void* p = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+      if (p != MAP_FAILED) {
+        data_ = static_cast<const FT_Byte*>(p);
+        size_ = static_cast<size_t>(info.st_size);
+      }
+    }
+    close(fd);
+  }
+  ~MappedFile() {
+    if (data_) munmap(const_cast<FT_Byte*>(data_), size_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  const FT_Byte* data() const { return data_; }
+  FT_Long size() const { return static_cast<FT_Long>(size_); }
+
+ private:
+  const FT_Byte* data_ = nullptr;
+  size_t size_ = 0;
+};
+
 // The FreeType library and the realised fonts, created together; the fonts go first.
 struct Engine {
   std::mutex libraryLock;
   FT_Library library = nullptr;
+  std::map<std::string, std::weak_ptr<MappedFile>> files;  // under libraryLock
   std::mutex cacheLock;
   std::list<std::pair<FontRequest, std::shared_ptr<Font>>> cache;  // most recent first
 
@@ -81,12 +120,13 @@ unsigned char FamilyOf(FT_Face face, const TT_OS2* os2) {
 // The FreeType face of a realised font and how it must be altered.
 class FontFace {
  public:
-  FontFace(FT_Face face, bool synthBold, bool synthItalic)
-      : face(face), synthBold(synthBold), synthItalic(synthItalic) {}
+  FontFace(FT_Face face, std::shared_ptr<MappedFile> file, bool synthBold, bool synthItalic)
+      : face(face), synthBold(synthBold), synthItalic(synthItalic), file_(std::move(file)) {}
   ~FontFace() {
     Engine& engine = TheEngine();
     std::lock_guard guard(engine.libraryLock);
     FT_Done_Face(face);
+    file_.reset();
   }
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
@@ -94,6 +134,9 @@ class FontFace {
   FT_Face face;
   bool synthBold;
   bool synthItalic;
+
+ private:
+  std::shared_ptr<MappedFile> file_;  // the face reads from it
 };
 
 namespace {
@@ -105,12 +148,17 @@ std::unique_ptr<FontFace> OpenFace(const FontRequest& request) {
   if (location.file.empty()) return nullptr;
   Engine& engine = TheEngine();
   std::lock_guard guard(engine.libraryLock);
-  FT_Face face = nullptr;
-  if (!engine.library ||
-      FT_New_Face(engine.library, location.file.c_str(), location.index, &face) != 0) {
-    return nullptr;
+  if (!engine.library) return nullptr;
+  std::shared_ptr<MappedFile> file = engine.files[location.file].lock();
+  if (!file) {
+    file = std::make_shared<MappedFile>(location.file);
+    if (!file->data()) return nullptr;
+    engine.files[location.file] = file;
   }
-  return std::make_unique<FontFace>(face, bold && !location.bold,
+  FT_Face face = nullptr;
+  if (FT_New_Memory_Face(engine.library, file->data(), file->size(), location.index, &face) != 0)
+    return nullptr;
+  return std::make_unique<FontFace>(face, std::move(file), bold && !location.bold,
                                     request.italic && !location.italic);
 }
 
