@@ -1,10 +1,15 @@
 // Resources of the test program: the stored form "TFORM1" and the message table.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
+#ifndef _WIN32
+#include "platform/linux/resource_table.h"
+#endif
 
 namespace {
 
@@ -77,5 +82,38 @@ TEST(Resource, WideStringsAndTheReadOnlyPointerForm) {
   ASSERT_NE(nullptr, direct);
   EXPECT_EQ(0, std::memcmp(direct, u"Stream read error", 17 * sizeof(WCHAR)));
 }
+
+#ifndef _WIN32
+// FreeResource gives back the pages of the program's read-only image a resource covers; the
+// data reads the same afterwards. Resources registered from writable memory keep their
+// pages (giving those back would zero them).
+constexpr size_t kBigSize = 3 * 4096 + 100;
+constexpr std::array<unsigned char, kBigSize> Pattern() {
+  std::array<unsigned char, kBigSize> bytes{};
+  for (size_t i = 0; i < kBigSize; ++i) bytes[i] = static_cast<unsigned char>(i * 7 + 1);
+  return bytes;
+}
+constexpr std::array<unsigned char, kBigSize> kReadOnlyData = Pattern();
+
+TEST(Resource, FreedDataReadsTheSameWhereverItLives) {
+  static std::vector<unsigned char> writable(kReadOnlyData.begin(), kReadOnlyData.end());
+  static const linux_rc::Entry entries[] = {
+      {nullptr, 10, "BIGREADONLY", 0, kReadOnlyData.data(), kBigSize},
+      {nullptr, 10, "BIGWRITABLE", 0, writable.data(), kBigSize}};
+  static const bool registered = (linux_rc::RegisterResources(entries, 2), true);
+  ASSERT_TRUE(registered);
+  for (const char* name : {"BIGREADONLY", "BIGWRITABLE"}) {
+    SCOPED_TRACE(name);
+    HRSRC found = FindResourceA(nullptr, name, RT_RCDATA);
+    ASSERT_NE(nullptr, found);
+    HGLOBAL loaded = LoadResource(nullptr, found);
+    const auto* data = static_cast<const unsigned char*>(LockResource(loaded));
+    ASSERT_NE(nullptr, data);
+    EXPECT_EQ(0, std::memcmp(data, kReadOnlyData.data(), kBigSize));
+    EXPECT_FALSE(FreeResource(loaded));
+    EXPECT_EQ(0, std::memcmp(data, Pattern().data(), kBigSize)) << "after FreeResource";
+  }
+}
+#endif
 
 }  // namespace

@@ -1,5 +1,9 @@
 // Resources of the main module: the tables the generated resource files
 // register, and the Windows look-up functions over them.
+#include <link.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -74,6 +78,27 @@ bool IsKnownEntry(const linux_rc::Entry* entry) {
     if (entry >= table.entries && entry < table.entries + table.count) return true;
   }
   return false;
+}
+
+// Whether [data, data + size) lies in one read-only loaded segment of a file.
+bool InReadOnlySegment(const unsigned char* data, unsigned size) {
+  struct Range {
+    uintptr_t begin, end;
+    bool found;
+  } range{reinterpret_cast<uintptr_t>(data), reinterpret_cast<uintptr_t>(data) + size, false};
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void* arg) {
+        auto* r = static_cast<Range*>(arg);
+        for (int i = 0; i < info->dlpi_phnum; ++i) {
+          const ElfW(Phdr)& ph = info->dlpi_phdr[i];
+          if (ph.p_type != PT_LOAD || (ph.p_flags & PF_W)) continue;
+          const uintptr_t begin = info->dlpi_addr + ph.p_vaddr;
+          if (r->begin >= begin && r->end <= begin + ph.p_filesz) r->found = true;
+        }
+        return r->found ? 1 : 0;
+      },
+      &range);
+  return range.found;
 }
 
 const linux_rc::Entry* EntryOf(HRSRC resource) {
@@ -191,8 +216,25 @@ DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
 // Loaded resources are the mapped data itself, as on Win32.
 LPVOID WINAPI LockResource(HGLOBAL hResData) { return hResData; }
 
+// Obsolete on Win32 (answers FALSE, the data stays valid). Data in a read-only segment of
+// a loaded file (the program's own resources): the whole pages it covers are given back
+// to the system, as nothing is kept in them; a later read brings them in again from the
+// file unchanged. A form's stream (300 KB with its picture) then no longer counts towards
+// the peak memory. Data anywhere else (tables registered from writable memory) is left.
 BOOL WINAPI FreeResource(HGLOBAL hResData) {
-  (void)hResData;
+  const auto* data = static_cast<const unsigned char*>(hResData);
+  unsigned size = 0;
+  {
+    std::lock_guard<std::mutex> guard(TablesLock());
+    for (const Table& table : Tables())
+      for (unsigned i = 0; i < table.count && !size; ++i)
+        if (table.entries[i].data == data) size = table.entries[i].size;
+  }
+  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(page - 1);
+  if (size && end > first && InReadOnlySegment(data, size))
+    madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
   return FALSE;
 }
 
