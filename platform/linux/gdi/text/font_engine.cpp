@@ -8,7 +8,6 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,41 +44,55 @@ int RoundDiv(long long n, long long d) {
   return int(n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d));
 }
 
-// A font file mapped once for every face opened from it (each size of a font is a face
-// of its own; the file's pages are then resident once, not once per size).
-class MappedFile {
+// A font file opened once for every face read from it (each size of a font is a face of
+// its own). FreeType reads through a stream: only the tables and glyphs it needs come in,
+// rather than the whole file mapped and paged in around every read.
+class FontFile {
  public:
-  explicit MappedFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
+  explicit FontFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
     struct stat info {};
-    if (fstat(fd, &info) == 0 && info.st_size > 0) {
-      void* p = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-      if (p != MAP_FAILED) {
-        data_ = static_cast<const FT_Byte*>(p);
-        size_ = static_cast<size_t>(info.st_size);
-      }
-    }
-    close(fd);
+    if (fd_ >= 0 && fstat(fd_, &info) == 0 && info.st_size > 0)
+      size_ = static_cast<unsigned long>(info.st_size);
   }
-  ~MappedFile() {
-    if (data_) munmap(const_cast<FT_Byte*>(data_), size_);
+  ~FontFile() {
+    if (fd_ >= 0) close(fd_);
   }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-  const FT_Byte* data() const { return data_; }
-  FT_Long size() const { return static_cast<FT_Long>(size_); }
+  FontFile(const FontFile&) = delete;
+  FontFile& operator=(const FontFile&) = delete;
+  bool Usable() const { return size_ > 0; }
+  // A stream over the file for one face (FreeType keeps its position in it).
+  void Describe(FT_StreamRec& stream) const {
+    stream = FT_StreamRec{};
+    stream.size = size_;
+    stream.descriptor.pointer = const_cast<FontFile*>(this);
+    stream.read = &Read;
+  }
 
  private:
-  const FT_Byte* data_ = nullptr;
-  size_t size_ = 0;
+  // A read of `count` bytes at `offset`; count 0 is a seek (0 = fine).
+  static unsigned long Read(FT_Stream stream, unsigned long offset, unsigned char* buffer,
+                            unsigned long count) {
+    const auto* file = static_cast<const FontFile*>(stream->descriptor.pointer);
+    if (count == 0) return offset <= file->size_ ? 0 : 1;
+    unsigned long done = 0;
+    while (done < count) {
+      const ssize_t got =
+          pread(file->fd_, buffer + done, count - done, static_cast<off_t>(offset + done));
+      if (got <= 0) break;
+      done += static_cast<unsigned long>(got);
+    }
+    return done;
+  }
+
+  int fd_;
+  unsigned long size_ = 0;
 };
 
 // The FreeType library and the realised fonts, created together; the fonts go first.
 struct Engine {
   std::mutex libraryLock;
   FT_Library library = nullptr;
-  std::map<std::string, std::weak_ptr<MappedFile>> files;  // under libraryLock
+  std::map<std::string, std::weak_ptr<FontFile>> files;  // under libraryLock
   std::mutex cacheLock;
   std::list<std::pair<FontRequest, std::shared_ptr<Font>>> cache;  // most recent first
 
@@ -120,23 +133,34 @@ unsigned char FamilyOf(FT_Face face, const TT_OS2* os2) {
 // The FreeType face of a realised font and how it must be altered.
 class FontFace {
  public:
-  FontFace(FT_Face face, std::shared_ptr<MappedFile> file, bool synthBold, bool synthItalic)
-      : face(face), synthBold(synthBold), synthItalic(synthItalic), file_(std::move(file)) {}
+  FontFace(std::shared_ptr<FontFile> file, bool synthBold, bool synthItalic)
+      : synthBold(synthBold), synthItalic(synthItalic), file_(std::move(file)) {
+    file_->Describe(stream_);
+  }
   ~FontFace() {
+    if (!face) return;  // never opened (OpenFace holds the lock then)
     Engine& engine = TheEngine();
     std::lock_guard guard(engine.libraryLock);
     FT_Done_Face(face);
     file_.reset();
   }
+  // Opens face `index` of the file; false when FreeType cannot read it.
+  bool Open(FT_Library library, long index) {
+    FT_Open_Args args{};
+    args.flags = FT_OPEN_STREAM;
+    args.stream = &stream_;
+    return FT_Open_Face(library, &args, index, &face) == 0;
+  }
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
 
-  FT_Face face;
+  FT_Face face = nullptr;
   bool synthBold;
   bool synthItalic;
 
  private:
-  std::shared_ptr<MappedFile> file_;  // the face reads from it
+  std::shared_ptr<FontFile> file_;
+  FT_StreamRec stream_;  // the face reads through it for as long as it lives
 };
 
 namespace {
@@ -149,17 +173,16 @@ std::unique_ptr<FontFace> OpenFace(const FontRequest& request) {
   Engine& engine = TheEngine();
   std::lock_guard guard(engine.libraryLock);
   if (!engine.library) return nullptr;
-  std::shared_ptr<MappedFile> file = engine.files[location.file].lock();
+  std::shared_ptr<FontFile> file = engine.files[location.file].lock();
   if (!file) {
-    file = std::make_shared<MappedFile>(location.file);
-    if (!file->data()) return nullptr;
+    file = std::make_shared<FontFile>(location.file);
+    if (!file->Usable()) return nullptr;
     engine.files[location.file] = file;
   }
-  FT_Face face = nullptr;
-  if (FT_New_Memory_Face(engine.library, file->data(), file->size(), location.index, &face) != 0)
-    return nullptr;
-  return std::make_unique<FontFace>(face, std::move(file), bold && !location.bold,
-                                    request.italic && !location.italic);
+  auto face = std::make_unique<FontFace>(std::move(file), bold && !location.bold,
+                                         request.italic && !location.italic);
+  if (!face->Open(engine.library, location.index)) return nullptr;
+  return face;
 }
 
 // Sizes an outline face and fills the metrics from its tables.
