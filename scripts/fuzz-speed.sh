@@ -27,14 +27,23 @@ fuzz() {
     "$root/fuzz/corpus/$name" 2>"$work/log"
 }
 
+# Sets runs, cpu (user+sys seconds), per_cpu and rss from the last run.
+account() {
+  local user sys
+  user=$(sed -n 's/.*User time (seconds): *//p' "$work/time")
+  sys=$(sed -n 's/.*System time (seconds): *//p' "$work/time")
+  rss=$(sed -n 's/.*Maximum resident set size (kbytes): *//p' "$work/time")
+  done_runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log")
+  cpu="${user}+${sys}"
+  per_cpu=$(awk -v n="$done_runs" -v u="$user" -v s="$sys" 'BEGIN { printf "%.0f", n / (u + s) }')
+}
+
 fuzz -max_total_time="$seconds"
 speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/log")
 cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$work/log" | tail -n1)
+account
+timed="${done_runs} runs, ${per_cpu} exec/cpu-s"
 fuzz -runs="$runs"
-user=$(sed -n 's/.*User time (seconds): *//p' "$work/time")
-sys=$(sed -n 's/.*System time (seconds): *//p' "$work/time")
-rss=$(sed -n 's/.*Maximum resident set size (kbytes): *//p' "$work/time")
-done_runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log")
-per_cpu=$(awk -v n="$done_runs" -v u="$user" -v s="$sys" 'BEGIN { printf "%.0f", n / (u + s) }')
-echo "$name ${options[*]}: wall ${speed} exec/s, ${cov} in ${seconds} s;" \
-  "cpu ${done_runs} runs in ${user}+${sys} s = ${per_cpu} exec/cpu-s, max rss ${rss} kB"
+account
+echo "$name ${options[*]}: wall ${speed} exec/s, ${cov} in ${seconds} s (${timed});" \
+  "fixed ${done_runs} runs in ${cpu} cpu-s = ${per_cpu} exec/cpu-s, max rss ${rss} kB"
