@@ -13,4 +13,8 @@
 #include "platform/linux/win32_gdi.h"
 #include "platform/linux/win32_kernel.h"
 #include "platform/linux/win32_types.h"
+#include "platform/linux/win32_user.h"
+#if __has_include("platform/linux/win32_user_input.h")
+#include "platform/linux/win32_user_input.h"
+#endif
 #endif

@@ -79,6 +79,31 @@ TEST(Paint, UpdateWindowErasesThenPaintsOnlyTheParent) {
   }
 }
 
+// Reads through a window DC cover the window's own area, children over it included, and
+// nothing outside it; a hidden window shows nothing.
+TEST(Paint, WindowDcReadsStopAtTheWindow) {
+  Painted tree(WS_CLIPCHILDREN);
+  UpdateWindow(tree.parent);
+  UpdateWindow(tree.child);
+  struct Case {
+    const char* name;
+    bool ofChild;
+    int x, y;
+    COLORREF expected;
+  } const cases[] = {
+      {"parent, under the child", false, 60, 50, kChildColor},
+      {"parent, right of it", false, 170, 10, CLR_INVALID},
+      {"parent, above it", false, 10, -5, CLR_INVALID},
+      {"child, its own", true, 5, 5, kChildColor},
+      {"child, the parent left of it", true, -5, 5, CLR_INVALID},
+      {"child, the parent below it", true, 5, 45, CLR_INVALID},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(PixelAt(c.ofChild ? tree.child : tree.parent, c.x, c.y), c.expected) << c.name;
+  ShowWindow(tree.parent, SW_HIDE);
+  EXPECT_EQ(PixelAt(tree.parent, 10, 10), CLR_INVALID);
+}
+
 // Without WS_CLIPCHILDREN the invalidation reaches the children as well.
 TEST(Paint, InvalidateWithoutClipChildrenReachesTheChild) {
   Painted tree(0);

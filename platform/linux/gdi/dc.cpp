@@ -73,11 +73,13 @@ bool DestroyDC(HDC handle) {
   return true;
 }
 
-void AttachSurface(DeviceContext& dc, Surface* surface, POINT origin, const Region& visible) {
+void AttachSurface(DeviceContext& dc, Surface* surface, POINT origin, const Region& visible,
+                   const Region& readable) {
   dc.attached = surface;
   dc.origin = origin;
   dc.hasVisible = true;
   dc.visible = visible;
+  dc.readable = readable;
 }
 
 const LOGFONTA* SelectedLogFont(const DeviceContext& dc) {

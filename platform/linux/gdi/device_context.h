@@ -42,11 +42,14 @@ class DeviceContext : public GdiObject {
   DcState state;
   std::vector<DcState> saved;
   // What the DC shows when no bitmap is selected (window and screen DCs): a surface,
-  // where this DC's device (0, 0) lies on it, and which surface pixels are visible.
+  // where this DC's device (0, 0) lies on it, which surface pixels are visible (drawn),
+  // and which may be read: the window's own area, children and siblings over it included,
+  // as reads through a window DC are not limited by what painting excludes.
   Surface* attached = nullptr;
   POINT origin{0, 0};
   bool hasVisible = false;
   Region visible;
+  Region readable;
   // Device size and depth reported by GetDeviceCaps for DCs without a bitmap.
   int deviceWidth = 0;
   int deviceHeight = 0;
@@ -56,8 +59,9 @@ class DeviceContext : public GdiObject {
 DeviceContext* FindDC(HDC dc);  // a live DC of either kind, or nullptr (ERROR_INVALID_HANDLE)
 
 // Shows part of `surface` through a DC: device (0, 0) at `origin`, only `visible`
-// (surface coordinates) drawn. Used by the windowing layer for window DCs.
-void AttachSurface(DeviceContext& dc, Surface* surface, POINT origin, const Region& visible);
+// (surface coordinates) drawn, only `readable` read. Used by the windowing layer for window DCs.
+void AttachSurface(DeviceContext& dc, Surface* surface, POINT origin, const Region& visible,
+                   const Region& readable);
 
 // The result of the map-to-device-and-clip step.
 struct DrawTarget {

@@ -33,11 +33,12 @@ BOOL WINAPI SetPixelV(HDC hdc, int x, int y, COLORREF color) {
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
   std::optional<DrawTarget> target = BeginDraw(hdc);
   if (!target) return CLR_INVALID;
-  // Reading is not limited by the clip region, only by what the DC shows.
+  // Reading is not limited by the clip region nor by the windows painting excludes, only by
+  // the area the DC shows.
   const POINT at = target->ToSurface(x, y);
   const Surface& s = *target->surface;
   if (at.x < 0 || at.y < 0 || at.x >= s.width || at.y >= s.height) return CLR_INVALID;
-  if (target->dc->hasVisible && !target->dc->visible.Contains(at.x, at.y)) return CLR_INVALID;
+  if (target->dc->hasVisible && !target->dc->readable.Contains(at.x, at.y)) return CLR_INVALID;
   return s.ReadColor(at.x, at.y);
 }
 

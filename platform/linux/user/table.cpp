@@ -1,0 +1,220 @@
+// The window table: slots with generations, so stale handles never reach a new window.
+#include <algorithm>
+
+#include "platform/linux/user/internal.h"
+
+namespace linux_user {
+
+namespace {
+
+// A handle is (generation << 16) | ((slot + 8) << 1): never zero, never one of the
+// HWND_* pseudo handles, and within 32 bits as on Windows.
+constexpr uintptr_t kSlotBias = 8;
+constexpr size_t kMaxSlots = 0x7FF0;
+
+struct Slot {
+  std::unique_ptr<Window> window;
+  unsigned generation = 0;
+};
+
+std::vector<Slot>& Slots() {
+  static std::vector<Slot> slots;
+  return slots;
+}
+
+Window* Lookup(HWND handle) {
+  uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+  uintptr_t low = value & 0xFFFF;
+  if ((low & 1) != 0 || (low >> 1) < kSlotBias || value > 0xFFFFFFFFu) return nullptr;
+  size_t slot = (low >> 1) - kSlotBias;
+  std::lock_guard lock(TableLock());
+  auto& slots = Slots();
+  if (slot >= slots.size() || !slots[slot].window) return nullptr;
+  if (slots[slot].generation != (value >> 16)) return nullptr;
+  return slots[slot].window.get();
+}
+
+}  // namespace
+
+std::recursive_mutex& TableLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+Window* Find(HWND handle) {
+  Window* window = Lookup(handle);
+  if (!window) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return window;
+}
+
+Window* Peek(HWND handle) { return Lookup(handle); }
+
+Window* AllocateWindow() {
+  std::lock_guard lock(TableLock());
+  auto& slots = Slots();
+  size_t slot = 0;
+  while (slot < slots.size() && slots[slot].window) ++slot;
+  if (slot == slots.size()) {
+    if (slots.size() >= kMaxSlots) return nullptr;
+    slots.emplace_back();
+  }
+  Slot& entry = slots[slot];
+  entry.generation = entry.generation % 0x7FFF + 1;
+  entry.window = std::make_unique<Window>();
+  entry.window->handle =
+      reinterpret_cast<HWND>((uintptr_t{entry.generation} << 16) | ((slot + kSlotBias) << 1));
+  return entry.window.get();
+}
+
+void FreeWindow(HWND handle) {
+  std::lock_guard lock(TableLock());
+  uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+  size_t slot = ((value & 0xFFFF) >> 1) - kSlotBias;
+  auto& slots = Slots();
+  if (slot < slots.size()) slots[slot].window.reset();
+}
+
+std::vector<HWND> AllWindows() {
+  std::lock_guard lock(TableLock());
+  std::vector<HWND> all;
+  for (auto& slot : Slots())
+    if (slot.window) all.push_back(slot.window->handle);
+  return all;
+}
+
+std::vector<HWND>& TopLevels() {
+  static std::vector<HWND> list;
+  return list;
+}
+
+std::vector<HWND>& Siblings(const Window& window) {
+  if (window.parent) {
+    if (Window* parent = Peek(window.parent)) return parent->children;
+  }
+  return TopLevels();
+}
+
+Window* TopLevelOf(Window* window) {
+  while (window && window->parent) window = Peek(window->parent);
+  return window;
+}
+
+bool IsShowing(const Window& window) {
+  const Window* at = &window;
+  while (at) {
+    if (!at->IsVisibleFlag()) return false;
+    if (!at->parent) return true;
+    at = Peek(at->parent);
+  }
+  return false;
+}
+
+HWND TopLevelAt(POINT screen) {
+  for (HWND handle : TopLevels()) {
+    Window* window = Peek(handle);
+    if (!window || !window->IsVisibleFlag() || (window->style & WS_MINIMIZE)) continue;
+    if (PtInRect(&window->window, screen)) return handle;
+  }
+  return nullptr;
+}
+
+POINT ClientOriginOnScreen(const Window& window) {
+  POINT origin{window.client.left, window.client.top};
+  const Window* at = window.parent ? Peek(window.parent) : nullptr;
+  while (at) {
+    origin.x += at->client.left;
+    origin.y += at->client.top;
+    at = at->parent ? Peek(at->parent) : nullptr;
+  }
+  return origin;
+}
+
+RECT ScreenWindowRect(const Window& window) {
+  RECT rect = window.window;
+  if (Window* parent = window.parent ? Peek(window.parent) : nullptr) {
+    POINT origin = ClientOriginOnScreen(*parent);
+    OffsetRect(&rect, origin.x, origin.y);
+  }
+  return rect;
+}
+
+RECT ScreenClientRect(const Window& window) {
+  POINT origin = ClientOriginOnScreen(window);
+  return RECT{origin.x, origin.y, origin.x + (window.client.right - window.client.left),
+              origin.y + (window.client.bottom - window.client.top)};
+}
+
+POINT SurfaceOffsetOfClient(const Window& window) {
+  Window* top = TopLevelOf(const_cast<Window*>(&window));
+  POINT origin = ClientOriginOnScreen(window);
+  if (top) {
+    origin.x -= top->window.left;
+    origin.y -= top->window.top;
+  }
+  return origin;
+}
+
+RECT FrameInsets(DWORD style, DWORD exStyle) {
+  int edge;
+  if ((exStyle & (WS_EX_STATICEDGE | WS_EX_DLGMODALFRAME)) == WS_EX_STATICEDGE)
+    edge = 1;
+  else
+    edge = ((exStyle & WS_EX_DLGMODALFRAME) || (style & (WS_THICKFRAME | WS_DLGFRAME))) ? 2 : 0;
+  if (style & WS_THICKFRAME) edge += kBorderWidth;
+  if ((style & (WS_BORDER | WS_DLGFRAME)) || (exStyle & WS_EX_DLGMODALFRAME)) ++edge;
+  RECT insets{edge, edge, edge, edge};
+  if ((style & WS_CAPTION) == WS_CAPTION)
+    insets.top += ((exStyle & WS_EX_TOOLWINDOW) ? kSmallCaptionHeight : kCaptionHeight) + 1;
+  if (exStyle & WS_EX_CLIENTEDGE) {
+    insets.left += kEdgeWidth;
+    insets.top += kEdgeWidth;
+    insets.right += kEdgeWidth;
+    insets.bottom += kEdgeWidth;
+  }
+  return insets;
+}
+
+void WindowSurface::Resize(int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == surface.width && height == surface.height && surface.bits) return;
+  std::vector<uint32_t> fresh(static_cast<size_t>(width) * static_cast<size_t>(height) + 1,
+                              0xFF000000u);
+  int keepW = std::min(width, surface.width), keepH = std::min(height, surface.height);
+  for (int y = 0; y < keepH; ++y)
+    std::copy_n(pixels.data() + static_cast<size_t>(y) * surface.width, keepW,
+                fresh.data() + static_cast<size_t>(y) * width);
+  pixels = std::move(fresh);
+  surface.width = width;
+  surface.height = height;
+  surface.bitsPerPixel = 32;
+  surface.stride = width * 4;
+  surface.topDown = true;
+  surface.bits = reinterpret_cast<uint8_t*>(pixels.data());
+  surface.masks[0] = 0x00FF0000;
+  surface.masks[1] = 0x0000FF00;
+  surface.masks[2] = 0x000000FF;
+  dirty = linux_gdi::Region(RECT{0, 0, width, height});
+}
+
+}  // namespace linux_user
+
+using namespace linux_user;
+
+extern "C" {
+
+BOOL WINAPI AdjustWindowRectEx(LPRECT lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle) {
+  if (!lpRect) return FALSE;
+  RECT insets = FrameInsets(dwStyle, dwExStyle);
+  lpRect->left -= insets.left;
+  lpRect->top -= insets.top + (bMenu ? 19 : 0);
+  lpRect->right += insets.right;
+  lpRect->bottom += insets.bottom;
+  return TRUE;
+}
+
+BOOL WINAPI AdjustWindowRect(LPRECT lpRect, DWORD dwStyle, BOOL bMenu) {
+  return AdjustWindowRectEx(lpRect, dwStyle, bMenu, 0);
+}
+
+}  // extern "C"
