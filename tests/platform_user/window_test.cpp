@@ -1,5 +1,5 @@
 // Window state the framework reads back: registered messages, properties, subclassing through
-// GWLP_WNDPROC, the owner through GWLP_HWNDPARENT, enumeration order and the coordinate systems.
+// GWL_WNDPROC, the owner through GWL_HWNDPARENT, enumeration order and the coordinate systems.
 #include <gtest/gtest.h>
 
 #include <algorithm>

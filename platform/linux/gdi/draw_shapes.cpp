@@ -1,5 +1,6 @@
 // Rectangles: PatBlt, FillRect, FrameRect and Rectangle.
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/linux/gdi/paint.h"
 #include "platform/linux/gdi/pen_line.h"
@@ -17,16 +18,13 @@ bool PatBltRop(DWORD rop) {
 
 }  // namespace
 
-extern "C" {
+extern "C" {}  // extern "C"
 
-BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
-  std::optional<DrawTarget> target = BeginDraw(hdc);
-  if (!target) return FALSE;
-  if (!PatBltRop(rop)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  // A negative extent covers the pixels before the origin, the origin included.
+namespace {
+
+// PatBlt's rectangle: a negative extent covers the pixels before the origin, the origin
+// included.
+RECT PatBltRect(int x, int y, int w, int h) {
   int64_t left = x, top = y, right = int64_t{x} + w, bottom = int64_t{y} + h;
   if (w < 0) {
     std::swap(left, right);
@@ -41,18 +39,42 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
   auto clamp = [](int64_t v) {
     return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
   };
-  const RECT logical{clamp(left), clamp(top), clamp(right), clamp(bottom)};
+  return RECT{clamp(left), clamp(top), clamp(right), clamp(bottom)};
+}
+
+// The extent between two edges as a 32-bit subtraction gives it (wrapping), as the
+// system's FillRect passes it on to PatBlt.
+int Extent(LONG from, LONG to) {
+  return static_cast<int>(static_cast<uint32_t>(to) - static_cast<uint32_t>(from));
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
+  std::optional<DrawTarget> target = BeginDraw(hdc);
+  if (!target) return FALSE;
+  if (!PatBltRop(rop)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   const BrushPainter brush(*target, target->state->brush);
-  PaintRect(*target, target->ToSurface(logical), brush, RopIndex(rop));
+  PaintRect(*target, target->ToSurface(PatBltRect(x, y, w, h)), brush, RopIndex(rop));
   return TRUE;
 }
 
+// A PatBlt of the rectangle's extents with the given brush: an inverted rectangle fills
+// the mirrored area, and one whose extent overflows 32 bits lands where the wrapped extent
+// puts it (far off any surface for the absurd rectangles a stream can produce).
 int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
   std::optional<DrawTarget> target = BeginDraw(hDC);
   if (!target || !lprc) return 0;
   if (!FindBrush(hbr)) return 0;
   const BrushPainter brush(*target, hbr);
-  PaintRect(*target, target->ToSurface(*lprc), brush, 0xF0);
+  const RECT area = PatBltRect(lprc->left, lprc->top, Extent(lprc->left, lprc->right),
+                               Extent(lprc->top, lprc->bottom));
+  PaintRect(*target, target->ToSurface(area), brush, 0xF0);
   return 1;
 }
 

@@ -57,8 +57,11 @@ GdiObject* FindObject(HGDIOBJ handle, DWORD type) {
   const uintptr_t value = Value(handle);
   const uintptr_t index = value & 0xFFFF;
   std::lock_guard guard(t.lock);
-  if (index == 0 || index >= t.slots.size() || t.slots[index].generation != (value >> 16) ||
-      !t.slots[index].object) {
+  // A bare index (upper word zero, never a handle given out) names whatever lives in
+  // that slot, as the system resolves such values; a stale handle keeps failing.
+  const uintptr_t generation = value >> 16;
+  if (index == 0 || index >= t.slots.size() ||
+      (generation != 0 && t.slots[index].generation != generation) || !t.slots[index].object) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }

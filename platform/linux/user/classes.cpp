@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/linux/user/internal.h"
+#include "platform/linux/user/system_classes.h"
 
 namespace linux_user {
 
@@ -28,7 +29,10 @@ std::shared_ptr<WindowClass> FindClass(LPCSTR name, HINSTANCE) {
   std::lock_guard lock(TableLock());
   for (auto& cls : Classes())
     if (Matches(*cls, name)) return cls;
-  return nullptr;
+  // A system class comes into being the first time it is asked for.
+  auto system = MakeSystemClass(name);
+  if (system) Classes().push_back(system);
+  return system;
 }
 
 namespace {

@@ -42,6 +42,38 @@ void InsertAt(std::vector<HWND>& list, HWND handle, HWND after) {
   }
 }
 
+// After a size change: the whole client area when it is shown anew, its frame changed, it
+// moved within the window (or a child moved on its parent), or the class redraws on that
+// change (CS_HREDRAW, CS_VREDRAW); otherwise only the part the old client area did not
+// cover, as the system keeps the pixels that stay in place.
+void InvalidateResized(Window& window, UINT flags, const RECT& oldWindow, const RECT& oldClient) {
+  const RECT& nowWindow = window.window;
+  const RECT& nowClient = window.client;
+  const LONG oldWidth = oldClient.right - oldClient.left,
+             oldHeight = oldClient.bottom - oldClient.top;
+  const LONG width = nowClient.right - nowClient.left, height = nowClient.bottom - nowClient.top;
+  const UINT classStyle = window.cls ? window.cls->style : 0;
+  const bool inPlace =
+      window.parent ? nowWindow.left == oldWindow.left && nowWindow.top == oldWindow.top : true;
+  const bool whole = (flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) || !inPlace ||
+                     nowClient.left - nowWindow.left != oldClient.left - oldWindow.left ||
+                     nowClient.top - nowWindow.top != oldClient.top - oldWindow.top ||
+                     ((classStyle & CS_HREDRAW) && width != oldWidth) ||
+                     ((classStyle & CS_VREDRAW) && height != oldHeight);
+  if (whole) {
+    Invalidate(window, nullptr, true, true);
+    return;
+  }
+  if (width > oldWidth) {
+    const RECT strip{oldWidth, 0, width, height};
+    Invalidate(window, &strip, true, true);
+  }
+  if (height > oldHeight) {
+    const RECT strip{0, oldHeight, width, height};
+    Invalidate(window, &strip, true, true);
+  }
+}
+
 }  // namespace
 
 void PlaceInZOrder(Window& window, HWND insertAfter) {
@@ -211,18 +243,24 @@ BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, in
     flags |= kNoClientSize;
   if (newClient.left == oldClient.left && newClient.top == oldClient.top) flags |= kNoClientMove;
 
-  // A child leaving or changing place uncovers part of its parent.
+  // A child leaving or changing place uncovers part of its parent: what it covered and no
+  // longer does, marked once it is in its new place (so the mark does not reach into the
+  // child where it still is).
   bool child = window->parent != nullptr;
   bool wasShowing = IsShowing(*window);
-  if (child && wasShowing &&
-      ((flags & SWP_HIDEWINDOW) || !(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE)))
-    InvalidateParentArea(*window, oldWindow);
+  bool uncovers = child && wasShowing &&
+                  ((flags & SWP_HIDEWINDOW) || !(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE));
 
   window->window = newWindow;
   window->client = newClient;
   if (!(flags & SWP_NOZORDER)) PlaceInZOrder(*window, insertAfter);
   if (flags & SWP_SHOWWINDOW) window->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+  if (uncovers) {
+    linux_gdi::Region uncovered(oldWindow);
+    if (!(flags & SWP_HIDEWINDOW)) uncovered.Subtract(newWindow);
+    for (const RECT& rect : uncovered.Rects()) InvalidateParentArea(*window, rect);
+  }
   if (!(window->style & (WS_MINIMIZE | WS_MAXIMIZE))) window->normal = newWindow;
   if (window->surface) window->surface->Resize(pos.cx, pos.cy);
 
@@ -235,7 +273,7 @@ BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, in
     const bool movedChild = child && IsShowing(*window) && !(flags & SWP_NOMOVE);
     if ((flags & SWP_SHOWWINDOW) || resized || movedChild) {
       InvalidateFrame(*window);
-      Invalidate(*window, nullptr, true, true);
+      InvalidateResized(*window, flags, oldWindow, oldClient);
     } else if (flags & SWP_FRAMECHANGED) {
       InvalidateFrame(*window);
     }
