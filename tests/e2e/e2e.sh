@@ -6,10 +6,33 @@
 # deadline; nothing sleeps for a fixed time.
 #   e2e.sh --subject launcher|bare --exe EXE --game STANDIN.exe --probe win_probe.exe
 #          --xprobe XPROBE --art resources/cursors --artwork artwork.jpg --work DIR
+# --native: the same checks on the native program (EXE is a Linux executable started
+# directly; --subject bare is then bench/bare_xlib, which draws the launcher's picture).
+# The game is a shell script written here; no --game or --probe. Where the Wine run asks
+# Win32 from inside the session (win_probe), the native run asks the X server instead:
+#   - the application window's state: the form's X window is viewable and no other window
+#     of ours is shown (natively the application window has no X window of its own);
+#   - WM_CLOSE to the application window: a window manager's close (WM_DELETE_WINDOW, which
+#     our display driver turns into SC_CLOSE) on the form's window, `xprobe close`;
+#   - "launcher minimised" in the game's line: there is no window manager to iconify, so
+#     `xprobe watch` records the iconify request (WM_CHANGE_STATE) the launcher sends, and
+#     the stand-in sends a mark through the same server: minimised = the request came first.
+#     The native WinExec does not wait for the child, so the launcher may be gone already.
+# --native --wine-game STANDIN.exe: only the click on ENGLISH, with the Windows stand-in as
+# eng/brasslantern.exe: the native launcher starts it through wine (its line then says
+# launcher=absent app=absent: the native windows are not Wine's).
 set -u
 
+native=""
+wine_game=""
 while [ $# -gt 0 ]; do
   case "$1" in
+    --native)
+      native=1
+      shift
+      continue
+      ;;
+    --wine-game) wine_game=$2 ;;
     --subject) subject=$2 ;;
     --exe) exe=$2 ;;
     --game) game=$2 ;;
@@ -26,7 +49,13 @@ while [ $# -gt 0 ]; do
   shift 2
 done
 
+if [ -n "$wine_game" ] && [ ! -x "$exe" ]; then
+  echo "skipped: no native launcher at $exe"
+  exit 77
+fi
 . "$(dirname "$0")/../../scripts/wine-prefix.sh"
+# The stand-in game runs xprobe from its own folder.
+xprobe=$(realpath "$xprobe")
 failures=0
 ok() { echo "ok - $1"; }
 not_ok() {
@@ -36,7 +65,11 @@ not_ok() {
 check() { # check <name> <command...>
   local name=$1
   shift
-  if "$@"; then ok "$name"; else not_ok "$name"; fi
+  # Fails too, so a check that later ones need can stop them.
+  if "$@"; then ok "$name"; else
+    not_ok "$name"
+    return 1
+  fi
 }
 
 # wait_until <seconds> <command...>: polls until the command succeeds or the deadline passes.
@@ -48,12 +81,20 @@ wait_until() {
   done
 }
 
+# Seconds for a started program's window to appear: Wine's start is slow, ours is not.
+show_deadline=60
+[ -z "$native" ] || [ -n "$wine_game" ] || show_deadline=20
+
 servers=()
 started=()
+watcher=""
+uses_wine=""
+[ -z "$native" ] || [ -n "$wine_game" ] && uses_wine=1
 cleanup() {
   local pid
   for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
-  WINEPREFIX=$prefix wineserver -k 2>/dev/null
+  [ -z "$watcher" ] || kill "$watcher" 2>/dev/null
+  [ -z "$uses_wine" ] || WINEPREFIX=$prefix wineserver -k 2>/dev/null
   for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null; done
 }
 trap cleanup EXIT
@@ -84,23 +125,80 @@ use_display() { # use_display DISPLAY: the Wine session follows one X server at 
 
 winpath() { echo "Z:${1//\//\\}"; }
 
+# Native: the display is all there is to switch; a watcher of the requests sent to its
+# root window runs beside each (see the top).
+requests="$work/requests.log"
+use_native_display() {
+  [ -z "$watcher" ] || kill "$watcher" 2>/dev/null
+  export DISPLAY=$1
+  : >"$requests"
+  # Appending, so truncating the file between runs leaves no gap before its next line.
+  "$xprobe" watch >>"$requests" 2>/dev/null &
+  watcher=$!
+  wait_until 10 grep -qx ready "$requests"
+}
+
+log="$work/standin.log"
+# The stand-in game for the native program: a script recording the same line as the Windows
+# one (see the top; the application window has no X window, so no "app=").
+write_native_game() { # write_native_game <path>
+  {
+    echo '#!/bin/sh'
+    echo "xprobe='$xprobe' requests='$requests' log='$log'"
+    cat <<'EOF'
+self=$(cd "$(dirname "$0")" && pwd -P)/$(basename "$0")
+edition=$(basename "$(dirname "$self")")
+"$xprobe" mark $$ >/dev/null 2>&1
+deadline=$(($(date +%s) + 10))
+until grep -qx "mark $$" "$requests"; do
+  [ "$(date +%s)" -lt "$deadline" ] || break
+  sleep 0.05
+done
+if ! grep -qx "mark $$" "$requests"; then
+  state=unordered
+elif sed "/^mark $$\$/q" "$requests" | grep -q '^iconify '; then
+  state=minimised
+elif xdotool search --onlyvisible --classname '^launcher$' >/dev/null 2>&1; then
+  state=shown
+else
+  state=absent
+fi
+echo "ran edition=$edition cwd=$(pwd -P) launcher=$state args=$# exe=$self" >>"$log"
+EOF
+  } >"$1"
+  chmod +x "$1"
+}
+
 mkdir -p "$work"
-rm -rf "$work/run" "$work/elsewhere" "$work/nogame" "$work/bin"
+rm -rf "$work/run" "$work/elsewhere" "$work/nogame" "$work/bin" "$work/subject.out"
 mkdir -p "$work/run/eng" "$work/run/rus" "$work/elsewhere/eng" "$work/nogame"
-cp "$game" "$work/run/eng/brasslantern.exe"
-cp "$game" "$work/run/rus/brasslantern.exe"
-cp "$game" "$work/elsewhere/eng/brasslantern.exe"
+for game_path in "$work/run/eng" "$work/run/rus" "$work/elsewhere/eng"; do
+  if [ -n "$wine_game" ]; then
+    cp "$wine_game" "$game_path/brasslantern.exe"
+  elif [ -n "$native" ]; then
+    write_native_game "$game_path/brasslantern.exe"
+  else
+    cp "$game" "$game_path/brasslantern.exe"
+  fi
+done
 # The program lives in a folder without games (Win32 looks beside the executable before the
 # current directory), so every start below is found through the current directory.
 mkdir -p "$work/bin"
 cp "$exe" "$work/bin/"
 exe="$work/bin/$(basename "$exe")"
-log="$work/standin.log"
 
 # start_subject DIR: starts the program with DIR as its current directory; sets $pid.
 start_subject() {
   : >"$log"
-  (cd "$1" && LAUNCHER_STANDIN_LOG=$(winpath "$log") exec wine "$exe" </dev/null >/dev/null 2>&1) &
+  : >"$requests"
+  win=""
+  if [ -n "$wine_game" ]; then
+    (cd "$1" && LAUNCHER_STANDIN_LOG=$(winpath "$log") exec "$exe" </dev/null >>"$work/subject.out" 2>&1) &
+  elif [ -n "$native" ]; then
+    (cd "$1" && exec "$exe" </dev/null >>"$work/subject.out" 2>&1) &
+  else
+    (cd "$1" && LAUNCHER_STANDIN_LOG=$(winpath "$log") exec wine "$exe" </dev/null >/dev/null 2>&1) &
+  fi
   pid=$!
   started+=("$pid")
 }
@@ -127,17 +225,31 @@ wait_exit() {
 }
 close_subject() { # ends whatever is still running, politely first
   exited && return 0
-  wine "$probe" close "$close_class" >/dev/null 2>&1
+  if [ -n "$native" ]; then
+    # bare_xlib has no close handling: it ends on SIGTERM.
+    if [ "$subject" = launcher ] && [ -n "$win" ]; then "$xprobe" close "$win"; else kill "$pid"; fi
+  else
+    wine "$probe" close "$close_class" >/dev/null 2>&1
+  fi
   wait_exit 10 || kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
 }
 if [ "$subject" = launcher ]; then close_class=TForm1; else close_class=BareWindow; fi
 
+finish() { # the summary, and what the program said when something failed
+  echo "$failures check(s) failed"
+  if [ "$failures" -gt 0 ] && [ -s "$work/subject.out" ]; then
+    echo "--- the program's output:"
+    tail -n 40 "$work/subject.out"
+  fi
+  [ "$failures" -eq 0 ]
+}
+
 # --- Shape and place --------------------------------------------------------------------
 
 check_shape() { # check_shape <screen WxH>
   local sw=${1%x*} sh=${1#*x}
-  check "$1: window shown" wait_until 60 find_window || return 1
+  check "$1: window shown" wait_until "$show_deadline" find_window || return 1
   check "$1: 846 x 531" test "$ww x $wh" = "846 x 531"
   check "$1: centred" test "$wx,$wy" = "$(((sw - 846) / 2)),$(((sh - 531) / 2))"
   # No frame: the X window is exactly the client area, and asks for no decorations.
@@ -236,7 +348,7 @@ ran_lines() { grep -c '^ran ' "$log"; }
 check_language() {
   local x=$1 edition=$2 dir=$3
   start_subject "$dir"
-  wait_until 60 find_window && wait_until 20 words_drawn || {
+  wait_until "$show_deadline" find_window && wait_until 20 words_drawn || {
     not_ok "$edition: window shown"
     close_subject
     return
@@ -249,25 +361,74 @@ check_language() {
   check "$edition: game started once ($(ran_lines))" test "$(ran_lines)" = 1
   local line expected
   line=$(head -n1 "$log" | tr -d '\r')
-  # The form minimised is still shown, so the application window stays visible with it.
-  expected="ran edition=$edition cwd=$(winpath "$dir") launcher=minimised app=visible args=0"
-  expected+=" exe=$(winpath "$dir")\\$edition\\brasslantern.exe"
+  if [ -n "$native" ]; then
+    # Physical paths on both sides: the stand-in reports what the system says.
+    dir=$(cd "$dir" && pwd -P)
+    expected="ran edition=$edition cwd=$dir launcher=minimised args=0"
+    expected+=" exe=$dir/$edition/brasslantern.exe"
+    check "$edition: the iconify request was the form's" grep -qx "iconify $win" "$requests"
+  else
+    # The form minimised is still shown, so the application window stays visible with it.
+    expected="ran edition=$edition cwd=$(winpath "$dir") launcher=minimised app=visible args=0"
+    expected+=" exe=$(winpath "$dir")\\$edition\\brasslantern.exe"
+  fi
   check "$edition: right edition and folder, no arguments, launcher minimised: $line" \
     test "$line" = "$expected"
 }
 
-check_launcher() {
-  start_subject "$work/run"
-  check_shape "1920x1080"
+# The native launcher with the Windows stand-in: WinExec hands a PE file to wine. Wine's
+# start is slow, hence the longer wait for the line.
+check_wine_game() {
+  local dir
+  dir=$(cd "$work/run" && pwd -P)
+  start_subject "$dir"
+  wait_until "$show_deadline" find_window && wait_until 20 words_drawn || {
+    not_ok "wine game: window shown"
+    close_subject
+    return
+  }
+  click_at 330 509
+  status=""
+  check "wine game: launcher ended" wait_exit 20
+  check "wine game: exit code 0 ($status)" test "${status:-x}" = 0
+  check "wine game: the Windows stand-in ran" wait_until 60 test -s "$log"
+  local line expected
+  line=$(head -n1 "$log" | tr -d '\r')
+  expected="ran edition=eng cwd=$(winpath "$dir") launcher=absent app=absent args=0"
+  expected+=" exe=$(winpath "$dir")\\eng\\brasslantern.exe"
+  check "wine game: the English stand-in through wine, from the current directory: $line" \
+    test "$line" = "$expected"
+  check "wine game: started once ($(ran_lines))" test "$(ran_lines)" = 1
+}
+
+# Natively the application window has no X window (it is never shown as one): the form's
+# window is the one window of ours on the screen.
+only_form_shown() {
+  [ "$(xdotool search --onlyvisible --classname '^launcher$' 2>/dev/null | tr '\n' ' ')" = "$win " ] &&
+    [ "$(xprop -id "$win" WM_NAME 2>/dev/null)" = 'WM_NAME(STRING) = "launcher"' ]
+}
+
+check_first_start() { # the first start's picture, cursor and EXIT
   check_pixels
-  check "application window visible with the form, titled after the file" \
-    bash -c '[ "$(wine "$0" state 2>/dev/null | tr -d "\r")" = "app=1 form=1 iconic=0 title=launcher" ]' "$probe"
+  if [ -n "$native" ]; then
+    check "the form's window is the only one shown, titled after the file" only_form_shown
+  else
+    check "application window visible with the form, titled after the file" \
+      bash -c '[ "$(wine "$0" state 2>/dev/null | tr -d "\r")" = "app=1 form=1 iconic=0 title=launcher" ]' "$probe"
+  fi
   check_cursor
   click_at 500 509
   status=""
   check "EXIT: ended within 2 s" wait_exit 2
   [ -n "$status" ] || wait_exit 20 # a late end still tells its exit code
   check "EXIT: exit code 0 (${status:-none})" test "${status:-x}" = 0
+}
+
+check_launcher() {
+  start_subject "$work/run"
+  if check_shape "1920x1080"; then
+    check_first_start
+  fi
   close_subject
   check "EXIT: started nothing" test ! -s "$log"
 
@@ -277,7 +438,7 @@ check_launcher() {
   check_language 330 eng "$work/elsewhere"
 
   start_subject "$work/nogame"
-  if wait_until 60 find_window && wait_until 20 words_drawn; then
+  if wait_until "$show_deadline" find_window && wait_until 20 words_drawn; then
     click_at 330 509
     status=""
     check "no game: ended silently" wait_exit 20
@@ -288,19 +449,26 @@ check_launcher() {
   close_subject
 
   start_subject "$work/run"
-  if wait_until 60 find_window; then
-    wine "$probe" close TApplication >/dev/null 2>&1
+  local how="WM_CLOSE to the application window"
+  [ -z "$native" ] || how="WM_DELETE_WINDOW to the form's window"
+  if wait_until "$show_deadline" find_window; then
+    if [ -n "$native" ]; then
+      "$xprobe" close "$win"
+    else
+      wine "$probe" close TApplication >/dev/null 2>&1
+    fi
     status=""
-    check "WM_CLOSE to the application window: ended" wait_exit 20
-    check "WM_CLOSE to the application window: exit code 0 (${status:-none})" test "${status:-x}" = 0
+    check "$how: ended" wait_exit 20
+    check "$how: exit code 0 (${status:-none})" test "${status:-x}" = 0
   else
-    not_ok "WM_CLOSE: window shown"
+    not_ok "$how: window shown"
   fi
   close_subject
 }
 
-# The large screen is the test command's own X server when it has that size.
-if [ -n "${DISPLAY:-}" ] && xdpyinfo 2>/dev/null | grep -q 'dimensions: *1920x1080 pixels'; then
+# The large screen is the test command's own X server when it has that size (Wine only:
+# the native program would take any X server, a desktop's with its window manager too).
+if [ -z "$native" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo 2>/dev/null | grep -q 'dimensions: *1920x1080 pixels'; then
   big=$DISPLAY
 else
   start_xvfb 1920x1080 || {
@@ -309,26 +477,36 @@ else
   }
   big=$display
 fi
+
+if [ -n "$wine_game" ]; then
+  use_display "$big"
+  check_wine_game
+  finish
+  exit
+fi
+
 start_xvfb 1024x768 || {
   echo "Xvfb did not start"
   exit 1
 }
 small=$display
 
-use_display "$big"
+switch_display() { if [ -n "$native" ]; then use_native_display "$1"; else use_display "$1"; fi; }
+
+switch_display "$big"
 if [ "$subject" = launcher ]; then
   check_launcher
 else
   start_subject "$work/run"
-  check_shape "1920x1080"
+  # bare_xlib draws the launcher's picture: the pixel checks check themselves on it.
+  if check_shape "1920x1080" && [ -n "$native" ]; then check_pixels; fi
   close_subject
   check "closed" exited
 fi
 
-use_display "$small"
+switch_display "$small"
 start_subject "$work/run"
 check_shape "1024x768"
 close_subject
 
-echo "$failures check(s) failed"
-[ "$failures" -eq 0 ]
+finish

@@ -14,7 +14,17 @@
  *                                       launcher's title and three words); COMMAND keeps
  *                                       running, its output going nowhere. Exit 1 on
  *                                       time-out. It first waits for the picture of an
- *                                       earlier run to leave the screen. */
+ *                                       earlier run to leave the screen.
+ *   xprobe close WINDOW                 asks the window's owner to close it, as a window
+ *                                       manager's close button does (WM_DELETE_WINDOW)
+ *   xprobe watch                        prints "ready", then one line per request sent to
+ *                                       the root window that a window manager would act
+ *                                       on: "iconify WINDOW" (WM_CHANGE_STATE to Iconic),
+ *                                       and "mark N" for each xprobe mark; until killed or
+ *                                       the server ends. Passive: no window manager needed.
+ *   xprobe mark N                       sends "mark N" to watchers (orders an event of
+ *                                       another process against the requests they saw)
+ * WINDOW is an X window id, decimal or 0x-hex. */
 #define _POSIX_C_SOURCE 200809L
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -188,8 +198,60 @@ static int Startup(int argc, char** argv) {
   return 1;
 }
 
+/* A window manager's close button: WM_PROTOCOLS / WM_DELETE_WINDOW to the window's owner. */
+static int Close(const char* id) {
+  Window window = (Window)strtoul(id, NULL, 0);
+  XEvent message = {0};
+  message.xclient.type = ClientMessage;
+  message.xclient.window = window;
+  message.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  message.xclient.format = 32;
+  message.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
+  message.xclient.data.l[1] = CurrentTime;
+  if (!window || !XSendEvent(display, window, False, NoEventMask, &message))
+    return Fail("cannot send to the window");
+  XSync(display, False);
+  return 0;
+}
+
+/* Requests to the root window go to every client selecting either substructure mask on it,
+ * so a plain SubstructureNotify listener sees them without redirecting anything. */
+static int Watch(void) {
+  Atom changeState = XInternAtom(display, "WM_CHANGE_STATE", False);
+  Atom mark = XInternAtom(display, "LAUNCHER_XPROBE_MARK", False);
+  XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+  XSync(display, False);
+  printf("ready\n");
+  fflush(stdout);
+  XEvent event;
+  /* A lost server ends the program inside Xlib. */
+  while (XNextEvent(display, &event) == 0) {
+    if (event.type != ClientMessage) continue;
+    if (event.xclient.message_type == changeState && event.xclient.data.l[0] == IconicState)
+      printf("iconify %lu\n", (unsigned long)event.xclient.window);
+    else if (event.xclient.message_type == mark)
+      printf("mark %ld\n", event.xclient.data.l[0]);
+    else
+      continue;
+    fflush(stdout);
+  }
+  return 0;
+}
+
+static int Mark(const char* n) {
+  XEvent message = {0};
+  message.xclient.type = ClientMessage;
+  message.xclient.window = DefaultRootWindow(display);
+  message.xclient.message_type = XInternAtom(display, "LAUNCHER_XPROBE_MARK", False);
+  message.xclient.format = 32;
+  message.xclient.data.l[0] = atol(n);
+  XSendEvent(display, DefaultRootWindow(display), False, SubstructureNotifyMask, &message);
+  XSync(display, False);
+  return 0;
+}
+
 int main(int argc, char** argv) {
-  if (argc < 2) return Fail("usage: xprobe cursor|pixel|ink|startup ...");
+  if (argc < 2) return Fail("usage: xprobe cursor|pixel|ink|means|startup|close|watch|mark ...");
   display = XOpenDisplay(NULL);
   if (!display) return Fail("cannot open the display");
   int rc = 2;
@@ -212,6 +274,12 @@ int main(int argc, char** argv) {
   } else if (strcmp(argv[1], "means") == 0 && argc == 8) {
     rc = PrintMeans(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]),
                     atoi(argv[7]));
+  } else if (strcmp(argv[1], "close") == 0 && argc == 3) {
+    rc = Close(argv[2]);
+  } else if (strcmp(argv[1], "watch") == 0 && argc == 2) {
+    rc = Watch();
+  } else if (strcmp(argv[1], "mark") == 0 && argc == 3) {
+    rc = Mark(argv[2]);
   } else if (strcmp(argv[1], "startup") == 0) {
     rc = Startup(argc - 1, argv + 1);
   } else {

@@ -168,6 +168,12 @@ void SyncDriver(Window& window) {
     driver.Iconify(window.handle);
     return;
   }
+  // An empty window has nothing to show (the application's own window is one): mapped, it
+  // would be a dot of stale pixels, and a window manager would frame it.
+  if (window.window.right <= window.window.left || window.window.bottom <= window.window.top) {
+    driver.Hide(window.handle);
+    return;
+  }
   linux_display::WindowLook look;
   look.decorated = (window.style & WS_CAPTION) || (window.style & WS_THICKFRAME);
   look.topmost = window.exStyle & WS_EX_TOPMOST;
