@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <exception>
+#include <string_view>
 #include <vector>
 
 #include "forms/application.h"
@@ -78,6 +79,48 @@ std::vector<uint32_t> ShowAndRead(int& width, int& height) {
   return rgb;
 }
 
+// A message for one line of stderr. The reader's messages quote names from the stream,
+// which in a damaged one may hold line breaks, control bytes or no valid text at all:
+// those bytes are written as \xHH (valid UTF-8 is kept) and a long message is cut.
+std::string OneLine(std::string_view message) {
+  constexpr size_t kLimit = 300;
+  std::string out;
+  const auto escape = [&out](unsigned char byte) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+  };
+  size_t i = 0;
+  while (i < message.size() && out.size() < kLimit) {
+    const auto byte = static_cast<unsigned char>(message[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      escape(byte);
+      ++i;
+      continue;
+    }
+    size_t length = byte < 0x80                   ? 1
+                    : byte >= 0xC2 && byte < 0xE0 ? 2
+                    : byte >= 0xE0 && byte < 0xF0 ? 3
+                    : byte >= 0xF0 && byte < 0xF5 ? 4
+                                                  : 0;
+    for (size_t k = 1; k < length; ++k) {
+      if (i + k >= message.size() || (static_cast<unsigned char>(message[i + k]) & 0xC0) != 0x80) {
+        length = 0;
+      }
+    }
+    if (length == 0) {
+      escape(byte);
+      ++i;
+    } else {
+      out.append(message.substr(i, length));
+      i += length;
+    }
+  }
+  if (i < message.size()) out += "...";
+  return out;
+}
+
 // The launcher's modules around one render; failures of the shut-down are reported too.
 std::string RenderPicture(int& width, int& height, std::vector<uint32_t>& rgb) {
   std::string failure;
@@ -85,11 +128,11 @@ std::string RenderPicture(int& width, int& height, std::vector<uint32_t>& rgb) {
     try {
       std::rethrow_exception(error);
     } catch (const Exception& e) {
-      return std::string(e.ClassName()) + ": " + e.Message();
+      return std::string(e.ClassName()) + ": " + OneLine(e.Message());
     } catch (const FormError& e) {
       return e.what();
     } catch (const std::exception& e) {
-      return std::string("unexpected failure: ") + e.what();
+      return std::string("unexpected failure: ") + OneLine(e.what());
     } catch (...) {
       return "unexpected failure";
     }
@@ -133,8 +176,8 @@ int RenderStream(const std::string& input, const std::string& output, std::ostre
   }
   const std::string_view windowClass = TForm1::StaticMeta().name;
   if (rootClass != windowClass) {
-    err << "formtool: " << input << ": unknown root class '" << rootClass << "' (render builds "
-        << windowClass << ", the launcher's window)\n";
+    err << "formtool: " << input << ": unknown root class '" << OneLine(rootClass)
+        << "' (render builds " << windowClass << ", the launcher's window)\n";
     return 1;
   }
   RegisterDefinition(rootClass, bytes);
