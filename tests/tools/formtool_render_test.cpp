@@ -109,7 +109,7 @@ class FormtoolRender : public ::testing::Test {
   // Compiles `text` with the same program into scratch/<name>.bin.
   fs::path Compile(const std::string& name, const std::string& text) {
     const fs::path source = scratch_ / (name + ".form");
-    const fs::path stream = scratch_ / (name + ".bin");
+    fs::path stream = scratch_ / (name + ".bin");
     WriteBytes(source, text);
     const Outcome run = Formtool({"compile", source.string(), stream.string()}, scratch_);
     EXPECT_EQ(run.status, 0) << run.err;
