@@ -171,7 +171,7 @@ int RenderStream(const std::string& input, const std::string& output, std::ostre
   try {
     rootClass = ReadBinary(bytes).root.className;
   } catch (const FormError& e) {
-    err << "formtool: " << input << ": " << e.what() << "\n";
+    err << "formtool: " << input << ": " << OneLine(e.what()) << "\n";
     return 1;
   }
   const std::string_view windowClass = TForm1::StaticMeta().name;
