@@ -1,7 +1,13 @@
 #include "launcher/program.h"
 #include "platform/win32.h"
 
+#ifdef _WIN32
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*showCommand*/) {
   return RunLauncher();
 }
+#else
+// Natively the same entry; the program reads no arguments (the show command reaches the
+// application through GetStartupInfoA, as on Windows).
+int main() { return RunLauncher(); }
+#endif

@@ -31,6 +31,14 @@
 #define IDI_ERROR IDI_HAND
 #define IDI_INFORMATION IDI_ASTERISK
 
+typedef struct _ICONINFO {
+  BOOL fIcon;
+  DWORD xHotspot;
+  DWORD yHotspot;
+  HBITMAP hbmMask;
+  HBITMAP hbmColor;
+} ICONINFO, *PICONINFO;
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -39,6 +47,11 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 BOOL WINAPI DestroyCursor(HCURSOR hCursor);
 BOOL WINAPI DestroyIcon(HICON hIcon);
+// A handle of the caller's own with the same image; DestroyIcon frees it.
+HICON WINAPI CopyIcon(HICON hIcon);
+// Bitmaps the caller deletes: the mask (AND over XOR, twice the height, for monochrome
+// images) and the colour image (32 bits a pixel) for colour ones. Windowing part.
+BOOL WINAPI GetIconInfo(HICON hIcon, PICONINFO piconinfo);
 
 #ifdef __cplusplus
 }

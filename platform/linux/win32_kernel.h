@@ -165,6 +165,8 @@ UINT WINAPI GlobalGetAtomNameA(ATOM nAtom, LPSTR lpBuffer, int nSize);
 // Code pages and text.
 UINT WINAPI GetACP(void);
 UINT WINAPI GetOEMCP(void);
+// Every code page we know is single-byte: no byte leads a pair.
+BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr, int cchWideChar,
@@ -174,7 +176,12 @@ int WINAPI CompareStringA(LCID Locale, DWORD dwCmpFlags, PCNZCH lpString1, int c
                           PCNZCH lpString2, int cchCount2);
 LCID WINAPI GetUserDefaultLCID(void);
 LCID WINAPI GetThreadLocale(void);
+// The thread's locale follows the code page; only the user default (or its own value) is
+// accepted.
+BOOL WINAPI SetThreadLocale(LCID Locale);
 int WINAPI lstrlenA(LPCSTR lpString);
+// Copies at most iMaxLength - 1 bytes and always terminates the copy.
+LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength);
 // USER32 text helpers. A pointer whose high word is zero is a single character
 // in its low byte, converted and returned the same way.
 LPSTR WINAPI CharLowerA(LPSTR lpsz);
@@ -214,6 +221,10 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
 BOOL WINAPI CloseHandle(HANDLE hObject);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName);
+BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName);
 BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            LPSECURITY_ATTRIBUTES lpProcessAttributes,
                            LPSECURITY_ATTRIBUTES lpThreadAttributes, BOOL bInheritHandles,

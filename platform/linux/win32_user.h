@@ -88,6 +88,13 @@ typedef struct tagWINDOWPLACEMENT {
   RECT rcNormalPosition;
 } WINDOWPLACEMENT, *PWINDOWPLACEMENT, *LPWINDOWPLACEMENT;
 
+// The header of a WM_NOTIFY message.
+typedef struct tagNMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+} NMHDR, *LPNMHDR;
+
 typedef struct tagSTYLESTRUCT {
   DWORD styleOld;
   DWORD styleNew;
@@ -592,6 +599,7 @@ BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 DWORD WINAPI GetMessagePos(void);
 LONG WINAPI GetMessageTime(void);
 BOOL WINAPI IsDialogMessageA(HWND hDlg, LPMSG lpMsg);
+BOOL WINAPI IsDialogMessageW(HWND hDlg, LPMSG lpMsg);
 BOOL WINAPI InSendMessage(void);
 DWORD WINAPI GetQueueStatus(UINT flags);
 

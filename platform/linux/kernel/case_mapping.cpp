@@ -81,4 +81,13 @@ BOOL WINAPI OemToCharA(LPCSTR pSrc, LPSTR pDst) {
 
 int WINAPI lstrlenA(LPCSTR lpString) { return lpString ? int(std::strlen(lpString)) : 0; }
 
+LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength) {
+  if (!lpString1 || iMaxLength <= 0) return lpString1;
+  if (!lpString2) lpString2 = "";
+  size_t count = strnlen(lpString2, size_t(iMaxLength - 1));
+  std::memcpy(lpString1, lpString2, count);
+  lpString1[count] = '\0';
+  return lpString1;
+}
+
 }  // extern "C"

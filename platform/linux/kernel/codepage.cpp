@@ -134,11 +134,19 @@ UINT WINAPI GetACP(void) {
 
 UINT WINAPI GetOEMCP(void) { return GetACP() == 1251 ? 866 : 437; }
 
+BOOL WINAPI IsDBCSLeadByte(BYTE /*TestChar*/) { return FALSE; }
+
 LCID WINAPI GetUserDefaultLCID(void) {
   return GetACP() == 1251 ? MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), SORT_DEFAULT)
                           : MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), SORT_DEFAULT);
 }
 
 LCID WINAPI GetThreadLocale(void) { return GetUserDefaultLCID(); }
+
+BOOL WINAPI SetThreadLocale(LCID Locale) {
+  if (Locale == LOCALE_USER_DEFAULT || Locale == GetUserDefaultLCID()) return TRUE;
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return FALSE;
+}
 
 }  // extern "C"

@@ -20,6 +20,8 @@ struct Registry {
   std::map<HICON, std::unique_ptr<CursorImage>> live;
   // Shared handles by the group resource they came from, or by system id.
   std::map<std::pair<const void*, unsigned>, HICON> shared;
+  // Handles made by CopyIcon: the program's own, freed by DestroyIcon.
+  std::map<HICON, bool> copies;
 };
 
 Registry& Handles() {
@@ -247,8 +249,31 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
   return Load(hInstance, lpIconName, true);
 }
 
+HICON WINAPI CopyIcon(HICON hIcon) {
+  Registry& registry = Handles();
+  std::lock_guard<std::mutex> guard(registry.lock);
+  auto found = registry.live.find(hIcon);
+  if (found == registry.live.end()) {
+    SetLastError(ERROR_INVALID_CURSOR_HANDLE);
+    return nullptr;
+  }
+  auto copy = std::make_unique<CursorImage>(*found->second);
+  auto handle = reinterpret_cast<HICON>(copy.get());
+  registry.live.emplace(handle, std::move(copy));
+  registry.copies.emplace(handle, true);
+  return handle;
+}
+
 BOOL WINAPI DestroyIcon(HICON hIcon) {
-  // Every handle here is shared: destroying one succeeds and leaves it as it was, as the
+  {
+    Registry& registry = Handles();
+    std::lock_guard<std::mutex> guard(registry.lock);
+    if (registry.copies.erase(hIcon)) {
+      registry.live.erase(hIcon);
+      return TRUE;
+    }
+  }
+  // Every loaded handle is shared: destroying one succeeds and leaves it as it was, as the
   // real API does for shared cursors, so a later load still finds it.
   if (linux_cursor::CursorImageOf(hIcon)) return TRUE;
   SetLastError(ERROR_INVALID_CURSOR_HANDLE);

@@ -119,6 +119,10 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 
   Window* window = AllocateWindow();
   if (!window) return nullptr;
+  // Window DCs may be asked for before any message is pumped (a form measures text while
+  // it is being read).
+  static const bool dcHooks = (InstallDcHooks(), true);
+  (void)dcHooks;
   HWND handle = window->handle;
   window->thread = GetCurrentThreadId();
   window->cls = cls;
