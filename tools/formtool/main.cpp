@@ -45,10 +45,17 @@ constexpr char kUsage[] =
 // render lives in formtool_render beside this program: it links the whole window stack,
 // which the host tool must not need (the cross build runs it before any of that exists).
 int Render(const std::string& input, const std::string& output) {
+  // Beside this program; the native build's formtool_gui sits one folder above the host
+  // tool's folder, tools/formtool/, where formtool_render is.
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  const fs::path program = self.parent_path() / "formtool_render";
-  if (ec || !fs::is_regular_file(program, ec)) {
+  fs::path program;
+  for (const fs::path& candidate : {self.parent_path() / "formtool_render",
+                                    self.parent_path() / "formtool" / "formtool_render"}) {
+    std::error_code missing;
+    if (!ec && program.empty() && fs::is_regular_file(candidate, missing)) program = candidate;
+  }
+  if (program.empty()) {
     std::cerr << "formtool: render is not built in this tree (it needs the native window "
                  "layers)\n";
     return 1;
