@@ -272,16 +272,15 @@ BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, in
 
   bool sizeChanged = !(flags & SWP_NOSIZE) || (flags & SWP_FRAMECHANGED);
   if (!(flags & SWP_NOREDRAW)) {
-    // A new size, a first showing or a moved child repaints everything; a changed frame
-    // alone repaints the frame.
-    const bool resized =
-        (sizeChanged && !(flags & kNoClientSize)) || (window->surface && sizeChanged);
-    const bool movedChild = child && IsShowing(*window) && !(flags & SWP_NOMOVE);
-    if ((flags & SWP_SHOWWINDOW) || resized || movedChild) {
+    if ((flags & SWP_SHOWWINDOW) || (sizeChanged && !(flags & kNoClientSize)) ||
+        (window->surface && sizeChanged)) {
       InvalidateFrame(*window);
       InvalidateResized(*window, flags, oldWindow, oldClient);
     } else if (flags & SWP_FRAMECHANGED) {
       InvalidateFrame(*window);
+    } else if (child && IsShowing(*window) && !(flags & SWP_NOMOVE)) {
+      InvalidateFrame(*window);
+      Invalidate(*window, nullptr, true, true);
     }
   }
   if (!child) {
