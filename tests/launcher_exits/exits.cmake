@@ -39,8 +39,13 @@ add_custom_command(OUTPUT ${exitsDir}/artwork_damaged.jpg
   DEPENDS ${goodStream} VERBATIM)
 form_variant(badart "artwork.jpg" "artwork_damaged.jpg" ${exitsDir}/artwork_damaged.jpg)
 
-# launcher_<variant>.exe: the launcher with `stream` as TFORM1 (none when empty).
+# launcher_<variant>.exe: the launcher with `stream` as TFORM1 (none when empty), built
+# from `main` if given instead of the launcher's own.
 function(launcher_variant variant stream)
+  set(main ${PROJECT_SOURCE_DIR}/launcher/main.cpp)
+  if(ARGC GREATER 2)
+    set(main ${ARGV2})
+  endif()
   set(script ${exitsDir}/${variant}.rc)
   set(text "#define LAUNCHER_MESSAGES_ONLY\n#include \"launcher.rc\"\n")
   if(stream)
@@ -48,8 +53,7 @@ function(launcher_variant variant stream)
   endif()
   file(GENERATE OUTPUT ${script} CONTENT "${text}")
   launcher_resource_library(launcher_${variant}_resources ${script} DEPENDS ${stream})
-  add_executable(launcher_${variant} WIN32 ${PROJECT_SOURCE_DIR}/launcher/main.cpp
-                 $<TARGET_OBJECTS:launcher_${variant}_resources>)
+  add_executable(launcher_${variant} WIN32 ${main} $<TARGET_OBJECTS:launcher_${variant}_resources>)
   target_link_libraries(launcher_${variant} PRIVATE launcher_core)
 endfunction()
 
@@ -88,10 +92,13 @@ expect_last_chance(badprop EReadError "Error reading Image1.Strech: Property Str
 
 # Artwork that fails to decode: one box with the application's title, the window keeps
 # working (repaints bring no second box), and EXIT still ends the program normally.
-# Natively nothing outside the process can repaint the window or click EXIT yet.
+# Natively no other process can reach our windows: the program drives itself.
 if(WIN32)
   launcher_variant(badart ${exitsDir}/badart.bin)
   add_test(NAME launcher_exit_badart
            COMMAND box_watch --repaint-and-exit $<TARGET_FILE:launcher_badart> 0
                    "launcher_badart" "JPEG error #%p.")
+else()
+  launcher_variant(badart ${exitsDir}/badart.bin ${CMAKE_CURRENT_LIST_DIR}/repaint_and_exit.cpp)
+  expect_box(badart 0 "launcher_badart" "JPEG error #%p.")
 endif()
