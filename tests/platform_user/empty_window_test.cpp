@@ -13,8 +13,7 @@ namespace {
 
 TEST(UserDisplay, EmptyWindowsAreNotShown) {
   auto* driver = dynamic_cast<linux_display::HeadlessDriver*>(&linux_display::CurrentDriver());
-  // The headless driver tells what it was asked to show; the X11 driver's side of this is
-  // tests/platform_x11.
+  // Only the headless driver tells what it was asked to show (the X11 run skips this).
   if (!driver) GTEST_SKIP() << "needs LAUNCHER_DISPLAY=headless";
   HWND window = CreateWindowExA(0, user_test::LoggingClass(), "app", WS_POPUP | WS_VISIBLE, 100, 50,
                                 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
