@@ -40,8 +40,6 @@ constexpr std::string_view kDragModeNames[] = {"dmManual", "dmAutomatic"};
 constexpr std::string_view kMouseButtonNames[] = {"mbLeft", "mbRight", "mbMiddle"};
 constexpr std::string_view kShiftNames[] = {"ssShift", "ssAlt",    "ssCtrl",  "ssLeft",
                                             "ssRight", "ssMiddle", "ssDouble"};
-constexpr std::string_view kMouseActivateNames[] = {"maDefault", "maActivate", "maActivateAndEat",
-                                                    "maNoActivate", "maNoActivateAndEat"};
 
 constexpr MethodParam kMouseParams[] = {{"Sender", "TObject"},
                                         {"Button", "TMouseButton"},
@@ -66,8 +64,6 @@ constexpr MethodParam kMouseActivateParams[] = {{"Sender", "TObject"},
                                                 {"Y", "Integer"},
                                                 {"HitTest", "Integer"},
                                                 {"MouseActivate", "TMouseActivate"}};
-constinit const TypeDescriptor kTMouseActivateType =
-    EnumType("TMouseActivate", kMouseActivateNames);
 }  // namespace
 
 constinit const TypeDescriptor kTAlignType = EnumType("TAlign", kAlignNames);

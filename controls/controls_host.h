@@ -31,7 +31,7 @@ class ControlsHost {
   // Reports the exception being handled (called inside a catch block) that escaped the
   // handling of a message of `control`. The base swallows it: no exception may cross a
   // native window procedure.
-  virtual void ReportException(TControl* /*control*/, std::exception_ptr /*error*/) {}
+  virtual void ReportException(TControl* /*control*/, const std::exception_ptr& /*error*/) {}
 
   // A mouse move reached `control` (the application's hint tracking).
   virtual void NoteMouseMove(TControl* /*control*/, const MessageRecord& /*message*/) {}

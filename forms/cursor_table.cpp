@@ -41,10 +41,10 @@ bool IsOwnCursorIdentifier(int16_t id) { return id == -21 || (id >= -17 && id <=
 CursorTable::CursorTable() {
   default_ = LoadArrow();
   HINSTANCE executable = GetModuleHandleA(nullptr);
-  for (int16_t id = kFirstId; id <= -2; ++id) {
+  for (int id = kFirstId; id <= -2; ++id) {
     HINSTANCE module = IsOwnCursorIdentifier(id) ? executable : nullptr;
     HCURSOR handle = LoadCursorA(module, MAKEINTRESOURCEA(CursorNameFor(id)));
-    records_.push_front(Record{id, handle});
+    records_.push_front(Record{static_cast<int16_t>(id), handle});
   }
 }
 

@@ -37,7 +37,7 @@ void FormsControlsHost::ForgetControl(TControl* control) {
   if (TApplication* application = Application()) application->ForgetControl(control);
 }
 
-void FormsControlsHost::ReportException(TControl* control, std::exception_ptr error) {
+void FormsControlsHost::ReportException(TControl* control, const std::exception_ptr& error) {
   if (TApplication* application = Application()) application->ReportException(control, error);
 }
 

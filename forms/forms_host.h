@@ -12,7 +12,7 @@ class FormsControlsHost : public ControlsHost {
   HCURSOR CursorHandleFor(TCursor cursor) override;
   TCursor CursorOverride() override;
   void ForgetControl(TControl* control) override;
-  void ReportException(TControl* control, std::exception_ptr error) override;
+  void ReportException(TControl* control, const std::exception_ptr& error) override;
   HWND AppWindow() override;
   void BringToFront() override;
 };

@@ -67,6 +67,7 @@ boolean FillInputBuffer(j_decompress_ptr cinfo) {
     failed = true;
   }
   if (failed) JumpWithPending(context);
+  src.pastEnd = got <= 0;
   if (got <= 0) {
     if (src.startOfFile) ERREXIT(cinfo, JERR_INPUT_EMPTY);
     WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -87,6 +88,10 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
   while (count > static_cast<long>(src->bytes_in_buffer)) {
     count -= static_cast<long>(src->bytes_in_buffer);
     src->fill_input_buffer(cinfo);
+    // Past the end every refill is the same inserted end marker, and the library
+    // reaches it whatever part of the skip is left: stop here rather than refill
+    // once for every two bytes of a marker that claims up to 64 KB.
+    if (ContextOf(reinterpret_cast<j_common_ptr>(cinfo)).source.pastEnd) return;
   }
   src->next_input_byte += count;
   src->bytes_in_buffer -= static_cast<size_t>(count);

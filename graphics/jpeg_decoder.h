@@ -58,6 +58,7 @@ struct JpegSource {
   jpeg_source_mgr pub;
   TStream* stream;
   bool startOfFile;
+  bool pastEnd;  // the last refill found no data and inserted an end marker
   JOCTET buffer[jpeg_limits::kInputBlock];
 };
 

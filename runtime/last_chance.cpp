@@ -1,7 +1,6 @@
 #include "runtime/last_chance.h"
 
 #include <atomic>
-#include <cstdio>
 
 #include "platform/win32.h"
 #include "runtime/exception.h"
@@ -10,19 +9,9 @@
 namespace {
 
 void DefaultOutput(const std::string& caption, const std::string& text) {
-#ifdef _WIN32
+  // Natively MessageBoxA is our windowing layer's: a box on X, or caption and text on
+  // standard error with the headless display driver.
   MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_TASKMODAL | MB_ICONERROR);
-#else
-  // No message boxes natively yet: the same caption and text, line ends made native.
-  std::string plain;
-  plain.reserve(text.size());
-  for (char c : text) {
-    if (c != '\r') plain += c;
-  }
-  std::fprintf(stderr, "%s\n%s", caption.c_str(), plain.c_str());
-  if (plain.empty() || plain.back() != '\n') std::fputc('\n', stderr);
-  std::fflush(stderr);
-#endif
 }
 
 std::atomic<LastChanceOutput> output{&DefaultOutput};

@@ -29,7 +29,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake ninja-build pkg-config git \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   libjpeg62-turbo-dev libjpeg-turbo-progs \
-  libfreetype-dev libfontconfig-dev libpixman-1-dev libx11-dev libxext-dev libxfixes-dev \
+  libfreetype-dev libfontconfig-dev libpixman-1-dev libx11-dev libxext-dev libxfixes-dev libpng-dev \
   fonts-wine fontconfig \
   xvfb xdotool x11-apps x11-utils imagemagick \
   clang libclang-rt-14-dev llvm clang-format clang-tidy \

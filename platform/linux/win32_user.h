@@ -4,6 +4,7 @@
 // in platform/linux/user/. Input, focus, metrics and monitors are declared in
 // win32_user_input.h.
 #include "platform/linux/win32_gdi.h"
+#include "platform/linux/win32_kernel.h"
 #include "platform/linux/win32_types.h"
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -305,21 +306,7 @@ typedef struct tagSTYLESTRUCT {
 
 #define CW_USEDEFAULT ((int)0x80000000)
 
-// ShowWindow commands.
-#define SW_HIDE 0
-#define SW_SHOWNORMAL 1
-#define SW_NORMAL 1
-#define SW_SHOWMINIMIZED 2
-#define SW_SHOWMAXIMIZED 3
-#define SW_MAXIMIZE 3
-#define SW_SHOWNOACTIVATE 4
-#define SW_SHOW 5
-#define SW_MINIMIZE 6
-#define SW_SHOWMINNOACTIVE 7
-#define SW_SHOWNA 8
-#define SW_RESTORE 9
-#define SW_SHOWDEFAULT 10
-#define SW_FORCEMINIMIZE 11
+// ShowWindow commands (SW_HIDE ... SW_FORCEMINIMIZE) are in win32_kernel.h.
 // WM_SHOWWINDOW reasons (lParam).
 #define SW_PARENTCLOSING 1
 #define SW_OTHERZOOM 2

@@ -16,7 +16,7 @@ HCURSOR StandInHost::CursorHandleFor(TCursor cursor) {
   return LoadCursorA(nullptr, cursor == crHandPoint ? IDC_HAND : IDC_CROSS);
 }
 
-void StandInHost::ReportException(TControl* /*control*/, std::exception_ptr error) {
+void StandInHost::ReportException(TControl* /*control*/, const std::exception_ptr& error) {
   try {
     std::rethrow_exception(error);
   } catch (const Exception& e) {

@@ -19,7 +19,7 @@ class StandInHost : public ControlsHost {
   HCURSOR CursorHandleFor(TCursor cursor) override;
   TCursor CursorOverride() override { return cursorOverride; }
   void ForgetControl(TControl* control) override { forgotten.push_back(control); }
-  void ReportException(TControl* control, std::exception_ptr error) override;
+  void ReportException(TControl* control, const std::exception_ptr& error) override;
 
   TCursor cursorOverride = crDefault;
   std::vector<TCursor> cursorsAsked;

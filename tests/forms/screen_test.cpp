@@ -13,13 +13,13 @@
 namespace {
 
 std::vector<FormLink*> CustomForms() {
-  std::vector<FormLink*> forms;
-  for (int i = 0; i < Screen()->CustomFormCount(); ++i) forms.push_back(Screen()->CustomFormAt(i));
+  std::vector<FormLink*> forms(static_cast<size_t>(Screen()->CustomFormCount()));
+  for (size_t i = 0; i < forms.size(); ++i) forms[i] = Screen()->CustomFormAt(static_cast<int>(i));
   return forms;
 }
 std::vector<FormLink*> Forms() {
-  std::vector<FormLink*> forms;
-  for (int i = 0; i < Screen()->FormCount(); ++i) forms.push_back(Screen()->FormAt(i));
+  std::vector<FormLink*> forms(static_cast<size_t>(Screen()->FormCount()));
+  for (size_t i = 0; i < forms.size(); ++i) forms[i] = Screen()->FormAt(static_cast<int>(i));
   return forms;
 }
 

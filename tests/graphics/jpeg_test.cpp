@@ -217,6 +217,28 @@ TEST_F(JpegTest, TruncatedFileDecodesWithoutError) {
   EXPECT_EQ(image->DecodedBitmap()->ImageHeight(), 64);
 }
 
+// A marker whose length runs past the end of the data meets the end marker the
+// source inserts there: before the frame that is a header without an image, after
+// the scan the picture is complete.
+TEST_F(JpegTest, MarkerLongerThanTheRestOfTheFileEndsIt) {
+  const Bytes whole = samples::EncodeJpeg(16, 16, 3, false);
+  const Bytes longComment = {0xFF, 0xFE, 0xFF, 0xFF, 'x'};
+  Bytes inHeader(whole.begin(), whole.begin() + 2);
+  inHeader.insert(inHeader.end(), longComment.begin(), longComment.end());
+  EXPECT_EQ(MessageOf<EJPEG>([&] { Load(inHeader); }), ErrorText(JERR_NO_IMAGE));
+
+  for (size_t tail : {0u, 1u, 7u}) {
+    SCOPED_TRACE(tail);
+    Bytes afterScan(whole.begin(), whole.end() - 2);  // without its end marker
+    afterScan.insert(afterScan.end(), longComment.begin(), longComment.end());
+    afterScan.insert(afterScan.end(), tail, 0x55);
+    ImagePtr image = Load(afterScan);
+    EXPECT_EQ(MessageOf<EJPEG>([&] { image->DecodeToBitmap(); }), "");
+    ASSERT_NE(image->DecodedBitmap(), nullptr);
+    EXPECT_EQ(image->DecodedBitmap()->ImageHeight(), 16);
+  }
+}
+
 TEST_F(JpegTest, DamagedMarkerRaisesOnceAtFirstDraw) {
   Bytes file = samples::EncodeJpeg(64, 64, 3, false);
   // A marker code that may not appear inside the scan data.

@@ -99,7 +99,7 @@ class X11DriverOnXvfb : public testing::Test {
   std::vector<long> Longs(Window xid, const char* name) {
     std::vector<unsigned char> bytes = Property(xid, name);
     std::vector<long> values(bytes.size() / sizeof(long));
-    std::memcpy(values.data(), bytes.data(), values.size() * sizeof(long));
+    if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(long));
     return values;
   }
 

@@ -14,7 +14,8 @@ namespace {
 
 TEST(UserDisplay, EmptyWindowsAreNotShown) {
   auto* driver = dynamic_cast<linux_display::HeadlessDriver*>(&linux_display::CurrentDriver());
-  ASSERT_NE(driver, nullptr) << "needs LAUNCHER_DISPLAY=headless";
+  // Only the headless driver tells what it was asked to show (the X11 run skips this).
+  if (!driver) GTEST_SKIP() << "needs LAUNCHER_DISPLAY=headless";
   HWND window = CreateWindowExA(0, user_test::LoggingClass(), "app", WS_POPUP | WS_VISIBLE, 100, 50,
                                 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_TRUE(window);

@@ -101,8 +101,9 @@ BOOL CALLBACK Collect(HWND hwnd, LPARAM list) {
 
 TEST(Window, EnumThreadWindowsInZOrder) {
   Recorder rec;
-  std::vector<HWND> made;
-  for (int i = 0; i < 3; ++i) made.push_back(rec.Make(0, WS_POPUP, 0, 0, 10, 10));
+  const std::vector<HWND> made = {rec.Make(0, WS_POPUP, 0, 0, 10, 10),
+                                  rec.Make(0, WS_POPUP, 0, 0, 10, 10),
+                                  rec.Make(0, WS_POPUP, 0, 0, 10, 10)};
   HWND child = rec.Make(0, WS_CHILD, 0, 0, 5, 5, made[0]);
   std::vector<HWND> seen;
   EnumThreadWindows(GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(&seen));

@@ -62,3 +62,11 @@ TEST(ExceptionTest, NumberedMessagesAreFormattedWithTheirArguments) {
   EXPECT_EQ(EJPEG(msg::kJpegError, {42}).Message(), "JPEG error #42");
   EXPECT_EQ(EReadError("plain text").Message(), "plain text");
 }
+
+// Texts are remembered after the first look-up; a missing one is not, and stays empty.
+TEST(MessageTable, RepeatedLoadsAgree) {
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(LoadMessage(msg::kPropertyNotFound), "Property %s does not exist");
+    EXPECT_EQ(LoadMessage(1), "");
+  }
+}

@@ -27,3 +27,17 @@ if(TARGET formtool_win)
     set_tests_properties(formtool_check PROPERTIES ENVIRONMENT "LAUNCHER_DISPLAY=headless")
   endif()
 endif()
+# `formtool render` (native, where the window layers are built): the launcher's definition
+# drawn, and its failures.
+if(TARGET formtool_render)
+  add_executable(formtool_render_tests ${CMAKE_CURRENT_LIST_DIR}/formtool_render_test.cpp)
+  target_link_libraries(formtool_render_tests PRIVATE PNG::PNG JPEG::JPEG GTest::gtest
+    GTest::gtest_main)
+  target_compile_definitions(formtool_render_tests PRIVATE
+    LAUNCHER_FORMTOOL="$<TARGET_FILE:formtool>"
+    LAUNCHER_TFORM1="${LAUNCHER_GENERATED_RESOURCES}/TFORM1.bin"
+    LAUNCHER_ARTWORK="${LAUNCHER_GENERATED_RESOURCES}/artwork.jpg"
+    LAUNCHER_SCRATCH="${CMAKE_CURRENT_BINARY_DIR}/formtool_render")
+  add_dependencies(formtool_render_tests formtool formtool_render form_stream)
+  add_test(NAME formtool_render COMMAND formtool_render_tests)
+endif()

@@ -1,6 +1,7 @@
 // formtool: compiles the text form of a stored definition into its binary stream,
 // and dumps a binary stream back as text. The Windows build can also read a stream
-// into the real control classes and report what it built (check).
+// into the real control classes and report what it built (check); the native build
+// draws a definition as the launcher would show it (render, a program of its own).
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,9 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,12 +18,15 @@
 #ifdef LAUNCHER_FORMTOOL_CHECK
 #include "tools/formtool/check.h"
 #endif
+#include "tools/formtool/file_io.h"
 #include "tools/formtool/form_error.h"
 #include "tools/formtool/text_parser.h"
 #include "tools/formtool/text_printer.h"
 
 namespace fs = std::filesystem;
 using formtool::FormError;
+using formtool::ReadFile;
+using formtool::WriteFile;
 
 namespace {
 
@@ -34,38 +36,37 @@ constexpr char kUsage[] =
 #ifdef LAUNCHER_FORMTOOL_CHECK
     "       formtool check IN.bin\n"
 #endif
+#ifndef _WIN32
+    "       formtool render IN.bin OUT.png\n"
+#endif
     ;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FormError("cannot open '" + path.string() + "': " + std::strerror(errno));
-  std::ostringstream data;
-  data << in.rdbuf();
-  if (in.bad()) throw FormError("cannot read '" + path.string() + "'");
-  return std::move(data).str();
-}
-
-// Writes through a temporary name, so a failed run never leaves a partial output
-// that a build would take for a good one.
-void WriteFile(const fs::path& path, std::string_view data) {
-  const fs::path temp = path.string() + ".tmp." + std::to_string(getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw FormError("cannot create '" + temp.string() + "': " + std::strerror(errno));
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    out.close();
-    if (!out) {
-      fs::remove(temp);
-      throw FormError("cannot write '" + temp.string() + "'");
-    }
-  }
+#ifndef _WIN32
+// render lives in formtool_render beside this program: it links the whole window stack,
+// which the host tool must not need (the cross build runs it before any of that exists).
+int Render(const std::string& input, const std::string& output) {
+  // Beside this program; the native build's formtool_gui sits one folder above the host
+  // tool's folder, tools/formtool/, where formtool_render is.
   std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) {
-    fs::remove(temp);
-    throw FormError("cannot write '" + path.string() + "': " + ec.message());
+  const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  fs::path program;
+  for (const fs::path& candidate : {self.parent_path() / "formtool_render",
+                                    self.parent_path() / "formtool" / "formtool_render"}) {
+    std::error_code missing;
+    if (!ec && program.empty() && fs::is_regular_file(candidate, missing)) program = candidate;
   }
+  if (program.empty()) {
+    std::cerr << "formtool: render is not built in this tree (it needs the native window "
+                 "layers)\n";
+    return 1;
+  }
+  const std::string path = program.string();
+  const char* argv[] = {path.c_str(), input.c_str(), output.c_str(), nullptr};
+  execv(path.c_str(), const_cast<char* const*>(argv));
+  std::cerr << "formtool: cannot run '" << path << "': " << std::strerror(errno) << "\n";
+  return 1;
 }
+#endif
 
 int Compile(const std::vector<std::string>& includeDirs, const std::string& input,
             const std::string& output) {
@@ -178,6 +179,15 @@ int main(int argc, char** argv) {
     std::cerr << kUsage;
     return 2;
   }
+#ifndef _WIN32
+  if (args[0] == "render") {
+    if (!includeDirs.empty()) {
+      std::cerr << "formtool: -I applies to compile only\n" << kUsage;
+      return 2;
+    }
+    return Render(files[0], files[1]);
+  }
+#endif
   if (args[0] == "compile") return Compile(includeDirs, files[0], files[1]);
   if (args[0] == "dump") {
     if (!includeDirs.empty()) {

@@ -19,7 +19,7 @@ namespace linux_display {
 
 // How a top-level window looks on the display, from its styles and owner chain.
 struct WindowLook {
-  bool decorated = false;   // a caption or frame of its own (not a bare WS_POPUP)
+  bool decorated = false;   // a caption or sizing frame (not a bare or thin-bordered popup)
   bool topmost = false;     // WS_EX_TOPMOST
   bool toolWindow = false;  // WS_EX_TOOLWINDOW: not on the taskbar
   HWND owner = nullptr;     // a transient-for hint: kept above its owner

@@ -175,7 +175,10 @@ void SyncDriver(Window& window) {
     return;
   }
   linux_display::WindowLook look;
-  look.decorated = (window.style & WS_CAPTION) || (window.style & WS_THICKFRAME);
+  // A title bar or sizing border is the window manager's to give; a thin or dialog frame
+  // alone (a drop-down list, a tip) is drawn by the window and wants no title bar
+  // (WS_CAPTION is WS_BORDER | WS_DLGFRAME: both bits make a caption).
+  look.decorated = (window.style & WS_CAPTION) == WS_CAPTION || (window.style & WS_THICKFRAME);
   look.topmost = window.exStyle & WS_EX_TOPMOST;
   look.toolWindow = window.exStyle & WS_EX_TOOLWINDOW;
   look.owner = window.owner;

@@ -11,8 +11,8 @@ namespace {
 // CreateBitmap takes.
 void AppendMaskRows(const std::vector<uint8_t>& mask, int width, int height,
                     std::vector<uint8_t>& out) {
-  const size_t from = static_cast<size_t>((width + 7) / 8);
-  const size_t to = static_cast<size_t>((width + 15) / 16 * 2);
+  const size_t from = (static_cast<size_t>(width) + 7) / 8;
+  const size_t to = (static_cast<size_t>(width) + 15) / 16 * 2;
   for (int y = 0; y < height; ++y) {
     const size_t at = out.size();
     out.resize(at + to, 0);

@@ -1,6 +1,6 @@
 #pragma once
-// The input half of the windowing layer: what the rest of platform/linux/user/ and the
-// display sink call (the same functions are declared for them in input_calls.h).
+// The input half of the windowing layer (activation, focus, capture, hit testing): what
+// the rest of platform/linux/user/ and the display sink call.
 #include "platform/linux/display/driver.h"
 #include "platform/win32.h"
 

@@ -274,8 +274,8 @@ void DrawFrame(Window& window) {
     InflateRect(&outer, -1, -1);
   }
   if ((window.style & WS_CAPTION) == WS_CAPTION) {
-    RECT edges = FrameInsets(window.style & ~static_cast<DWORD>(WS_CAPTION) |
-                                 (window.style & WS_CAPTION ? WS_BORDER : 0),
+    RECT edges = FrameInsets((window.style & ~static_cast<DWORD>(WS_CAPTION)) |
+                                 ((window.style & WS_CAPTION) ? WS_BORDER : 0),
                              window.exStyle & ~static_cast<DWORD>(WS_EX_CLIENTEDGE));
     int captionHeight = (window.exStyle & WS_EX_TOOLWINDOW) ? kSmallCaptionHeight : kCaptionHeight;
     RECT caption{edges.left, edges.top, width - edges.right, edges.top + captionHeight};

@@ -173,7 +173,7 @@ bool PeekQueue(MSG* out, HWND filter, UINT first, UINT last, UINT flags) {
       queue.lastPos = out->pt;
       return true;
     }
-    if (queue.quit && (first == 0 && last == 0 || (WM_QUIT >= first && WM_QUIT <= last))) {
+    if (queue.quit && ((first == 0 && last == 0) || (WM_QUIT >= first && WM_QUIT <= last))) {
       *out = MSG{nullptr, WM_QUIT,        static_cast<WPARAM>(queue.quitCode),
                  0,       GetTickCount(), queue.lastPos};
       if (remove) queue.quit = false;

@@ -333,6 +333,8 @@ POINT X11Driver::PointerPosition() const {
 }
 
 void X11Driver::WarpPointer(POINT screen) {
+  warpSerial_ = NextRequest(display_);
+  warpedTo_ = screen;
   XWarpPointer(display_, None, root_, 0, 0, 0, 0, screen.x, screen.y);
   XFlush(display_);
 }

@@ -121,6 +121,8 @@ class X11Driver : public Driver {
   // them on the event descriptor so a wait does not miss them.
   void NoteQueued() const;
   Cursor CursorFor(HCURSOR cursor);
+  // Whether a pointer event reports a position our own WarpPointer already superseded.
+  bool StalePointer(unsigned long serial, int rootX, int rootY) const;
   void SetTitle(Window xid, const std::string& title);
 
   Display* display_;
@@ -139,6 +141,10 @@ class X11Driver : public Driver {
   std::unique_ptr<ImagePutter> putter_;
   // Events for our windows that came while a message box was up, handled by the next Pump.
   std::deque<XEvent> deferred_;
+  // The last WarpPointer: its request's serial and where it put the pointer. The windowing
+  // layer moves its own pointer at once on a warp, so X's motion for it must not repeat.
+  unsigned long warpSerial_ = 0;
+  POINT warpedTo_{};
 
   friend class MessageBoxWindow;
 };

@@ -88,6 +88,14 @@ bool ButtonOf(unsigned xButton, Button& button, unsigned& mask) {
 
 }  // namespace
 
+bool X11Driver::StalePointer(unsigned long serial, int rootX, int rootY) const {
+  // An event carries the serial of the last request the server had processed: one older than
+  // the warp tells of a position left since; the warp's own echo (same serial, same place)
+  // tells of the move the layer already made. Real motion after the warp is kept.
+  if (serial < warpSerial_) return true;
+  return serial == warpSerial_ && rootX == warpedTo_.x && rootY == warpedTo_.y;
+}
+
 bool X11Driver::Pump(EventSink& sink) {
   uint64_t count;
   while (read(wake_, &count, sizeof count) > 0) {
@@ -116,11 +124,14 @@ void X11Driver::Dispatch(XEvent& event, EventSink& sink) {
       break;
     }
     case MotionNotify:
+      if (StalePointer(event.xmotion.serial, event.xmotion.x_root, event.xmotion.y_root)) break;
       sink.PointerMoved({event.xmotion.x_root, event.xmotion.y_root},
                         MouseFlagsOf(event.xmotion.state));
       break;
     case EnterNotify:
     case LeaveNotify:
+      if (StalePointer(event.xcrossing.serial, event.xcrossing.x_root, event.xcrossing.y_root))
+        break;
       sink.PointerMoved({event.xcrossing.x_root, event.xcrossing.y_root},
                         MouseFlagsOf(event.xcrossing.state));
       break;
