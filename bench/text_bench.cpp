@@ -71,9 +71,8 @@ long StatusKiB(const char* field) {
 // elapsed time.
 double CpuMicros() { return 1e6 * double(std::clock()) / CLOCKS_PER_SEC; }
 
-// The title drawn once on a fresh 32-bit surface, timed from the font's creation.
-int FirstUse() {
-  OwnedDC dc(CreateCompatibleDC(nullptr));
+// A 32-bit top-down section the size of the launcher's window.
+HBITMAP WindowSizedSurface(HDC dc) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = 846;
@@ -81,7 +80,13 @@ int FirstUse() {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  GdiObject<HBITMAP> surface(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  return CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
+// The title drawn once on a fresh 32-bit surface, timed from the font's creation.
+int FirstUse() {
+  OwnedDC dc(CreateCompatibleDC(nullptr));
+  GdiObject<HBITMAP> surface(WindowSizedSurface(dc.Get()));
   SelectGuard selectSurface(dc.Get(), surface.Get());
   SetBkMode(dc.Get(), TRANSPARENT);
   const long rssBefore = StatusKiB("VmRSS");
@@ -108,14 +113,7 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "first") == 0) return FirstUse();
   const int iterations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
   OwnedDC dc(CreateCompatibleDC(nullptr));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = 846;
-  info.bmiHeader.biHeight = -531;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  GdiObject<HBITMAP> surface(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  GdiObject<HBITMAP> surface(WindowSizedSurface(dc.Get()));
   SelectGuard selectSurface(dc.Get(), surface.Get());
   SetBkMode(dc.Get(), TRANSPARENT);
   SetTextColor(dc.Get(), RGB(255, 255, 0));
