@@ -1,5 +1,5 @@
 # make test: installs what is missing, then builds and runs every test (scripts/test.sh).
-# make run:  builds and starts the launcher on the X display (under Wine for now).
+# make run:  builds and starts the native launcher on the X display (scripts/run.sh).
 # make format: rewrites every tracked C++ file with the repository's .clang-format.
 .PHONY: test setup run fuzz debug format
 

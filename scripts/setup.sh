@@ -24,7 +24,26 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
+# The archive's mirrors are now and then caught mid-sync (an index of the wrong size):
+# that usually passes within minutes, so the update is tried again. Should an index of the
+# security suite stay missing for one architecture, its packages would be newer than their
+# twins of the other (i386 and amd64 libraries must match): the install then takes every
+# package from the main suites alone, where both architectures agree.
+pin=/etc/apt/preferences.d/launcher-setup-main-only
+trap '$SUDO rm -f "$pin"' EXIT
+updated=0
+for attempt in 1 2 3 4; do
+  if $SUDO apt-get update -qq; then
+    updated=1
+    break
+  fi
+  echo "setup: the package indexes did not all download (attempt $attempt)" >&2
+  sleep $((attempt * 10))
+done
+if [ "$updated" = 0 ]; then
+  echo "setup: installing from the main suites only" >&2
+  printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' | $SUDO tee "$pin" >/dev/null
+fi
 $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake ninja-build pkg-config git \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
