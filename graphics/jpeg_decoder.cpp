@@ -58,6 +58,18 @@ void InitSource(j_decompress_ptr cinfo) {
 boolean FillInputBuffer(j_decompress_ptr cinfo) {
   JpegDecodeContext& context = ContextOf(reinterpret_cast<j_common_ptr>(cinfo));
   JpegSource& src = context.source;
+  // A stream in memory is handed over whole, where it lies: the library decodes on its
+  // fast path only while a few hundred bytes are buffered, which a short refill breaks.
+  if (src.memory) {
+    const int64_t position = src.memory->Position(), size = src.memory->Size();
+    if (position >= 0 && position < size) {
+      src.memory->SetPosition(size);
+      src.pub.next_input_byte = static_cast<const JOCTET*>(src.memory->Memory()) + position;
+      src.pub.bytes_in_buffer = static_cast<size_t>(size - position);
+      src.startOfFile = false;
+      return TRUE;
+    }
+  }
   int64_t got = 0;
   bool failed = false;
   try {
@@ -186,6 +198,7 @@ void JpegReadHeader(JpegDecodeContext& context, TStream& data) {
   data.SetPosition(0);
   JpegSource& src = context.source;
   src.stream = &data;
+  src.memory = dynamic_cast<TCustomMemoryStream*>(&data);
   src.pub.init_source = InitSource;
   src.pub.fill_input_buffer = FillInputBuffer;
   src.pub.skip_input_data = SkipInputData;

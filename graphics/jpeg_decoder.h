@@ -18,6 +18,7 @@
 // clang-format on
 
 class TStream;
+class TCustomMemoryStream;
 
 namespace jpeg_limits {
 // Frames larger than this are refused before anything is allocated for them.
@@ -57,6 +58,7 @@ struct JpegProgress {
 struct JpegSource {
   jpeg_source_mgr pub;
   TStream* stream;
+  TCustomMemoryStream* memory;  // the same stream when its bytes are in memory
   bool startOfFile;
   bool pastEnd;  // the last refill found no data and inserted an end marker
   JOCTET buffer[jpeg_limits::kInputBlock];
