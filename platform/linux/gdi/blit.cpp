@@ -127,12 +127,27 @@ class Converter {
   mutable bool haveLast_ = false;
 };
 
-// The 24-bit to 32-bit copy the artwork takes, row by row.
-void CopyRow24To32(const uint8_t* srcRow, uint32_t* dstRow, const int64_t* columns, int count) {
-  for (int i = 0; i < count; ++i) {
-    const uint8_t* p = srcRow + 3 * columns[i];
-    dstRow[i] = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                (static_cast<uint32_t>(p[2]) << 16);
+// The 24-bit to 32-bit copy the artwork takes, row by row: `offsets` are the source
+// columns' byte offsets. A pixel is read as four bytes and masked while the fourth still
+// lies within the row's `stride` (the first `wide` columns are known to).
+void CopyRow24To32(const uint8_t* srcRow, size_t stride, uint32_t* dstRow,
+                   const uint32_t* offsets, int wide, int count) {
+  int i = 0;
+  for (; i < wide; ++i) {
+    uint32_t value;
+    std::memcpy(&value, srcRow + offsets[i], sizeof value);
+    dstRow[i] = value & 0xFFFFFF;
+  }
+  for (; i < count; ++i) {
+    const uint8_t* p = srcRow + offsets[i];
+    if (offsets[i] + 4 <= stride) {
+      uint32_t value;
+      std::memcpy(&value, p, sizeof value);
+      dstRow[i] = value & 0xFFFFFF;
+    } else {
+      dstRow[i] = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                  (static_cast<uint32_t>(p[2]) << 16);
+    }
   }
 }
 
@@ -176,6 +191,7 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
   Region area(dstRect);
   area.Intersect(target->clip);
   std::vector<int64_t> columns;
+  std::vector<uint32_t> offsets;
   for (const RECT& r : area.Rects()) {
     const int width = r.right - r.left;
     columns.resize(static_cast<size_t>(width));
@@ -188,6 +204,13 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
                   columns[static_cast<size_t>(i)] < src.width;
     }
     const bool plainCopy = code == 0xCC && !combine && allInside;
+    int wide = 0;
+    if (plainCopy && src.bitsPerPixel == 24) {
+      offsets.resize(columns.size());
+      for (size_t i = 0; i < columns.size(); ++i) offsets[i] = static_cast<uint32_t>(3 * columns[i]);
+      while (wide < width && offsets[static_cast<size_t>(wide)] + 4 <= static_cast<size_t>(src.stride))
+        ++wide;
+    }
     for (int y = r.top; y < r.bottom; ++y) {
       const SourceRun rows = RunFor(ay, y - ay.dst);
       const int64_t sourceRow = rows.Row(ay.mirrored);
@@ -197,7 +220,8 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
         auto* dstRow = reinterpret_cast<uint32_t*>(dst.Row(y)) + r.left;
         const uint8_t* srcRow = src.Row(static_cast<int>(sourceRow));
         if (src.bitsPerPixel == 24) {
-          CopyRow24To32(srcRow, dstRow, columns.data(), width);
+          CopyRow24To32(srcRow, static_cast<size_t>(src.stride), dstRow, offsets.data(), wide,
+                        width);
           continue;
         }
         if (convert.Identity()) {

@@ -80,49 +80,31 @@ void FillSurfaceRect(const DrawTarget& target, const RECT& rect, uint32_t value)
   const Surface& s = *target.surface;
   const uint8_t b0 = static_cast<uint8_t>(value), b1 = static_cast<uint8_t>(value >> 8),
                 b2 = static_cast<uint8_t>(value >> 16);
+  const bool sameBytes = b0 == b1 && b1 == b2 && (s.bitsPerPixel != 32 || b2 == value >> 24);
   for (const RECT& r : area.Rects()) {
-    // Whole-byte formats row by row (large fills: new bitmaps, backgrounds); the packed
-    // 1- and 4-bit ones pixel by pixel.
-    if (s.bitsPerPixel == 32) {
-      for (LONG y = r.top; y < r.bottom; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(s.Row(static_cast<int>(y)));
-        std::fill(row + r.left, row + r.right, value);
-      }
-      continue;
-    }
-    if (s.bitsPerPixel == 8) {
+    // Whole-byte formats (large fills: new bitmaps, backgrounds) fill their first row and
+    // copy it to the others; the packed 1- and 4-bit ones go pixel by pixel.
+    if (s.bitsPerPixel % 8 != 0) {
       for (LONG y = r.top; y < r.bottom; ++y)
-        std::memset(s.Row(static_cast<int>(y)) + r.left, b0, static_cast<size_t>(r.right - r.left));
+        for (LONG x = r.left; x < r.right; ++x)
+          s.WriteRaw(static_cast<int>(x), static_cast<int>(y), value);
       continue;
     }
-    if (s.bitsPerPixel == 16) {
-      for (LONG y = r.top; y < r.bottom; ++y) {
-        uint8_t* p = s.Row(static_cast<int>(y)) + 2 * r.left;
-        for (LONG x = r.left; x < r.right; ++x, p += 2) {
-          p[0] = b0;
-          p[1] = b1;
-        }
-      }
-      continue;
+    const size_t bytesPerPixel = static_cast<size_t>(s.bitsPerPixel / 8);
+    const size_t bytes = bytesPerPixel * static_cast<size_t>(r.right - r.left);
+    uint8_t* first = s.Row(static_cast<int>(r.top)) + bytesPerPixel * static_cast<size_t>(r.left);
+    if (sameBytes || bytesPerPixel == 1) {
+      std::memset(first, b0, bytes);
+    } else if (bytesPerPixel == 4) {
+      std::fill_n(reinterpret_cast<uint32_t*>(first), r.right - r.left, value);
+    } else {
+      const uint8_t pixel[3] = {b0, b1, b2};
+      for (size_t at = 0; at < bytes; at += bytesPerPixel)
+        std::memcpy(first + at, pixel, bytesPerPixel);
     }
-    if (s.bitsPerPixel == 24) {
-      for (LONG y = r.top; y < r.bottom; ++y) {
-        uint8_t* p = s.Row(static_cast<int>(y)) + 3 * r.left;
-        if (b0 == b1 && b1 == b2) {
-          std::memset(p, b0, 3 * static_cast<size_t>(r.right - r.left));
-          continue;
-        }
-        for (LONG x = r.left; x < r.right; ++x, p += 3) {
-          p[0] = b0;
-          p[1] = b1;
-          p[2] = b2;
-        }
-      }
-      continue;
-    }
-    for (LONG y = r.top; y < r.bottom; ++y)
-      for (LONG x = r.left; x < r.right; ++x)
-        s.WriteRaw(static_cast<int>(x), static_cast<int>(y), value);
+    for (LONG y = r.top + 1; y < r.bottom; ++y)
+      std::memcpy(s.Row(static_cast<int>(y)) + bytesPerPixel * static_cast<size_t>(r.left), first,
+                  bytes);
   }
 }
 
