@@ -386,6 +386,9 @@ TEST_F(X11DriverOnXvfb, CursorShapesFollowTheHandle) {
 
   driver_->SetCursor(hand);
   XSync(display_, False);
+  EXPECT_NE(ReadShownCursor(display_).width, art->width) << "shown before the queue ran dry";
+  driver_->Settle();
+  XSync(display_, False);
   ShownCursor shown = ReadShownCursor(display_);
   ASSERT_EQ(shown.width, art->width);
   ASSERT_EQ(shown.height, art->height);
@@ -402,20 +405,24 @@ TEST_F(X11DriverOnXvfb, CursorShapesFollowTheHandle) {
 
   // System shapes are the server's own, and differ from each other; no handle hides it.
   driver_->SetCursor(LoadCursorA(nullptr, IDC_IBEAM));
+  driver_->Settle();
   XSync(display_, False);
   ShownCursor ibeam = ReadShownCursor(display_);
   driver_->SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  driver_->Settle();
   XSync(display_, False);
   ShownCursor arrow = ReadShownCursor(display_);
   EXPECT_GT(ibeam.width, 0);
   EXPECT_NE(ibeam.pixels, arrow.pixels);
   driver_->SetCursor(nullptr);
+  driver_->Settle();
   XSync(display_, False);
   ShownCursor none = ReadShownCursor(display_);
   EXPECT_EQ(std::count(none.pixels.begin(), none.pixels.end(), -1),
             static_cast<long>(none.pixels.size()));
   // A window shown later takes the current shape too.
   driver_->SetCursor(hand);
+  driver_->Settle();
   HWND later = Handle(0x501);
   driver_->Show(later, {400, 400, 500, 500}, {});
   driver_->WarpPointer({450, 450});

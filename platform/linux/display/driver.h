@@ -88,8 +88,12 @@ class Driver {
     return nullptr;
   }
 
-  // The pointer shape over our windows: a cursor or icon handle, nullptr for none.
+  // The pointer shape over our windows: a cursor or icon handle, nullptr for none. A driver
+  // may put off showing it until Settle().
   virtual void SetCursor(HCURSOR cursor) = 0;
+  // The message queue ran dry and the windows' pixels are presented: the moment for what
+  // the driver put off so as not to delay them.
+  virtual void Settle() {}
   virtual POINT PointerPosition() const = 0;
   virtual void WarpPointer(POINT screen) = 0;
 

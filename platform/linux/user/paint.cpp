@@ -236,6 +236,7 @@ void PresentDirty() {
     }
     window->surface->dirty = Region();
   }
+  driver.Settle();
 }
 
 LRESULT DefaultEraseBackground(Window& window, HDC dc) {

@@ -101,11 +101,18 @@ Cursor X11Driver::CursorFor(HCURSOR handle) {
   return cursor;
 }
 
+// Making the first shape loads the server's cursor theme, several round trips and file
+// lookups: not worth delaying a window's first picture for.
 void X11Driver::SetCursor(HCURSOR cursor) {
-  if (cursorSet_ && cursor == cursor_) return;
   cursor_ = cursor;
   cursorSet_ = true;
-  Cursor shape = CursorFor(cursor);
+}
+
+void X11Driver::Settle() {
+  if (!cursorSet_) return;
+  Cursor shape = CursorFor(cursor_);
+  if (shape == shownCursor_) return;
+  shownCursor_ = shape;
   for (const auto& [window, shown] : windows_) XDefineCursor(display_, shown.xid, shape);
   XFlush(display_);
 }

@@ -162,7 +162,7 @@ Window X11Driver::Create(HWND window, const RECT& screen, const WindowLook& look
   hints.input = True;
   hints.initial_state = NormalState;
   XSetWMHints(display_, xid, &hints);
-  if (cursorSet_) XDefineCursor(display_, xid, CursorFor(cursor_));
+  if (shownCursor_ != None) XDefineCursor(display_, xid, shownCursor_);
   Shown& shown = windows_[window];
   shown.xid = xid;
   shown.screen = screen;

@@ -79,6 +79,7 @@ class X11Driver : public Driver {
   std::unique_ptr<SurfaceMemory> AllocateSurface(int width, int height) override;
 
   void SetCursor(HCURSOR cursor) override;
+  void Settle() override;
   POINT PointerPosition() const override;
   void WarpPointer(POINT screen) override;
 
@@ -136,8 +137,9 @@ class X11Driver : public Driver {
   int wake_ = -1;  // eventfd in the epoll set
   std::map<HWND, Shown> windows_;
   std::map<HCURSOR, Cursor> cursors_;
-  HCURSOR cursor_ = nullptr;
+  HCURSOR cursor_ = nullptr;  // the shape asked for
   bool cursorSet_ = false;
+  Cursor shownCursor_ = None;  // the shape our windows have, made at the last Settle()
   std::unique_ptr<ImagePutter> putter_;
   // Events for our windows that came while a message box was up, handled by the next Pump.
   std::deque<XEvent> deferred_;
