@@ -130,8 +130,8 @@ class Converter {
 // The 24-bit to 32-bit copy the artwork takes, row by row: `offsets` are the source
 // columns' byte offsets. A pixel is read as four bytes and masked while the fourth still
 // lies within the row's `stride` (the first `wide` columns are known to).
-void CopyRow24To32(const uint8_t* srcRow, size_t stride, uint32_t* dstRow,
-                   const uint32_t* offsets, int wide, int count) {
+void CopyRow24To32(const uint8_t* srcRow, size_t stride, uint32_t* dstRow, const uint32_t* offsets,
+                   int wide, int count) {
   int i = 0;
   for (; i < wide; ++i) {
     uint32_t value;
@@ -207,8 +207,10 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
     int wide = 0;
     if (plainCopy && src.bitsPerPixel == 24) {
       offsets.resize(columns.size());
-      for (size_t i = 0; i < columns.size(); ++i) offsets[i] = static_cast<uint32_t>(3 * columns[i]);
-      while (wide < width && offsets[static_cast<size_t>(wide)] + 4 <= static_cast<size_t>(src.stride))
+      for (size_t i = 0; i < columns.size(); ++i)
+        offsets[i] = static_cast<uint32_t>(3 * columns[i]);
+      while (wide < width &&
+             offsets[static_cast<size_t>(wide)] + 4 <= static_cast<size_t>(src.stride))
         ++wide;
     }
     for (int y = r.top; y < r.bottom; ++y) {
