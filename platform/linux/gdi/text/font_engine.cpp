@@ -333,14 +333,26 @@ const Glyph& Font::Load(char16_t ch) {
   // Measuring uses the outlines' advances even where the file carries a bitmap for the
   // size; drawing uses the file's bitmap when there is one, at its own advance, else the
   // hinted outline. The reference measures and draws the same way.
-  if (FT_Load_Char(face, ch, scalable ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT) != 0) return glyph;
   FT_GlyphSlot slot = face->glyph;
-  glyph.advance = int((slot->advance.x + 32) >> 6) + (face_->synthBold ? 1 : 0);
-  glyph.drawAdvance = glyph.advance;
-  if (scalable && FT_HAS_FIXED_SIZES(face) && !face_->synthBold && !face_->synthItalic) {
+  const bool strikes =
+      scalable && FT_HAS_FIXED_SIZES(face) && !face_->synthBold && !face_->synthItalic;
+  const auto measured = advances_.find(ch);
+  if (strikes && measured != advances_.end()) {
+    // Measured already: one load, which gives the bitmap where there is one and else the
+    // same hinted outline the measuring load had.
     if (FT_Load_Char(face, ch, FT_LOAD_DEFAULT) != 0) return glyph;
-    if (slot->format == FT_GLYPH_FORMAT_BITMAP)
-      glyph.drawAdvance = int((slot->advance.x + 32) >> 6);
+    glyph.advance = measured->second;
+    glyph.drawAdvance =
+        slot->format == FT_GLYPH_FORMAT_BITMAP ? int((slot->advance.x + 32) >> 6) : glyph.advance;
+  } else {
+    if (FT_Load_Char(face, ch, scalable ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT) != 0) return glyph;
+    glyph.advance = int((slot->advance.x + 32) >> 6) + (face_->synthBold ? 1 : 0);
+    glyph.drawAdvance = glyph.advance;
+    if (strikes) {
+      if (FT_Load_Char(face, ch, FT_LOAD_DEFAULT) != 0) return glyph;
+      if (slot->format == FT_GLYPH_FORMAT_BITMAP)
+        glyph.drawAdvance = int((slot->advance.x + 32) >> 6);
+    }
   }
   if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
     if (face_->synthItalic) {
