@@ -1,6 +1,7 @@
 // Drawing conformance: fixed drawing scripts run into DIB sections of every format, and
 // the bits compared by hash with what the reference implementation produced. Run with
 // LAUNCHER_GDI_RECORD=1 to print the table rows for the platform at hand.
+#include <cstring>
 #include <functional>
 
 #include "tests/platform/gdi_support.h"
@@ -345,6 +346,47 @@ TEST_F(GdiDraw, ArtworkSizedStretchGivesTheReferencePixels) {
   DeleteDC(to);
   DeleteObject(source.bitmap);
   DeleteObject(target.bitmap);
+}
+
+// 24-bit rows with no padding (width a multiple of 4) end exactly where the next row, or
+// the bitmap, begins: a copy onto 32 bits, straight and mirrored, reads every source pixel
+// as it is and nothing past a row.
+TEST_F(GdiDraw, UnpaddedTwentyFourBitRowsCopyExactly) {
+  for (const int width : {4, 5, 8}) {
+    for (const int height : {3, -3}) {
+      for (const bool mirrored : {false, true}) {
+        SCOPED_TRACE(testing::Message() << width << "x" << height << (mirrored ? " mirrored" : ""));
+        Dib source = MakeDib(24, width, height);
+        for (size_t i = 0; i < source.size; ++i) source.bits[i] = static_cast<uint8_t>(i * 37 + 11);
+        Dib target = MakeDib(32, width, -3);
+        HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
+        HGDIOBJ oldFrom = SelectObject(from, source.bitmap),
+                oldTo = SelectObject(to, target.bitmap);
+        SetStretchBltMode(to, COLORONCOLOR);
+        ASSERT_TRUE(mirrored
+                        ? StretchBlt(to, width - 1, 0, -width, 3, from, 0, 0, width, 3, SRCCOPY)
+                        : StretchBlt(to, 0, 0, width, 3, from, 0, 0, width, 3, SRCCOPY));
+        const size_t stride = static_cast<size_t>((width * 3 + 3) / 4 * 4);
+        for (int y = 0; y < 3; ++y) {
+          const size_t row = height < 0 ? static_cast<size_t>(y) : static_cast<size_t>(2 - y);
+          for (int x = 0; x < width; ++x) {
+            const uint8_t* p =
+                source.bits + row * stride + 3 * static_cast<size_t>(mirrored ? width - 1 - x : x);
+            const uint32_t want = p[0] | p[1] << 8 | p[2] << 16;
+            uint32_t got;
+            std::memcpy(&got, target.bits + (static_cast<size_t>(y) * width + x) * 4, sizeof got);
+            EXPECT_EQ(got & 0xFFFFFF, want) << "at " << x << "," << y;
+          }
+        }
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+        DeleteDC(from);
+        DeleteDC(to);
+        DeleteObject(source.bitmap);
+        DeleteObject(target.bitmap);
+      }
+    }
+  }
 }
 
 }  // namespace

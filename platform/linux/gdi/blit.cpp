@@ -128,10 +128,10 @@ class Converter {
 };
 
 // The 24-bit to 32-bit copy the artwork takes, row by row: `offsets` are the source
-// columns' byte offsets. A pixel is read as four bytes and masked while the fourth still
-// lies within the row's `stride` (the first `wide` columns are known to).
-void CopyRow24To32(const uint8_t* srcRow, size_t stride, uint32_t* dstRow, const uint32_t* offsets,
-                   int wide, int count) {
+// columns' byte offsets. The first `wide` pixels are read as four bytes and masked (their
+// fourth byte still lies within the row); the others, at a row's end, byte by byte.
+void CopyRow24To32(const uint8_t* srcRow, uint32_t* dstRow, const uint32_t* offsets, int wide,
+                   int count) {
   int i = 0;
   for (; i < wide; ++i) {
     uint32_t value;
@@ -140,14 +140,8 @@ void CopyRow24To32(const uint8_t* srcRow, size_t stride, uint32_t* dstRow, const
   }
   for (; i < count; ++i) {
     const uint8_t* p = srcRow + offsets[i];
-    if (offsets[i] + 4 <= stride) {
-      uint32_t value;
-      std::memcpy(&value, p, sizeof value);
-      dstRow[i] = value & 0xFFFFFF;
-    } else {
-      dstRow[i] = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                  (static_cast<uint32_t>(p[2]) << 16);
-    }
+    dstRow[i] = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+                (static_cast<uint32_t>(p[2]) << 16);
   }
 }
 
@@ -222,8 +216,7 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
         auto* dstRow = reinterpret_cast<uint32_t*>(dst.Row(y)) + r.left;
         const uint8_t* srcRow = src.Row(static_cast<int>(sourceRow));
         if (src.bitsPerPixel == 24) {
-          CopyRow24To32(srcRow, static_cast<size_t>(src.stride), dstRow, offsets.data(), wide,
-                        width);
+          CopyRow24To32(srcRow, dstRow, offsets.data(), wide, width);
           continue;
         }
         if (convert.Identity()) {
