@@ -366,7 +366,7 @@ TEST_F(GdiDraw, UnpaddedTwentyFourBitRowsCopyExactly) {
         ASSERT_TRUE(mirrored
                         ? StretchBlt(to, width - 1, 0, -width, 3, from, 0, 0, width, 3, SRCCOPY)
                         : StretchBlt(to, 0, 0, width, 3, from, 0, 0, width, 3, SRCCOPY));
-        const size_t stride = static_cast<size_t>((width * 3 + 3) / 4 * 4);
+        const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
         for (int y = 0; y < 3; ++y) {
           const size_t row = height < 0 ? static_cast<size_t>(y) : static_cast<size_t>(2 - y);
           for (int x = 0; x < width; ++x) {
