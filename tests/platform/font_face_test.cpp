@@ -1,15 +1,17 @@
-// Finding face files on the Linux subset: the compatible folder's faces read through a
-// cache that follows the folder and survives an unwritable cache folder, and the names the
-// launcher and the stock fonts use resolved to the right file and style.
+// Finding face files on the Linux subset: the compatible folder's faces read from their
+// name tables, the system's configuration free of the user's, and the names the launcher
+// and the stock fonts use resolved to the right file and style.
 #ifndef _WIN32
 #include "platform/linux/gdi/text/font_face.h"
 
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,43 +45,75 @@ class TempFolder {
   fs::path path_;
 };
 
-TEST(FaceLookup, FolderFacesComeFromACacheThatFollowsTheFolder) {
+TEST(FaceLookup, FolderFacesComeFromTheirNameTablesAndWriteNothing) {
   if (!fs::exists(fs::path(kFolder) / "tahomabd.ttf")) GTEST_SKIP() << "no " << kFolder;
   TempFolder temp;
   ASSERT_FALSE(temp.path().empty());
   const fs::path fonts = temp.path() / "fonts";
-  const fs::path cache = temp.path() / "cache";
   fs::create_directory(fonts);
   fs::copy_file(fs::path(kFolder) / "tahoma.ttf", fonts / "tahoma.ttf");
   fs::copy_file(fs::path(kFolder) / "sserife.fon", fonts / "sserife.fon");  // raster: left out
+  // Files that only look like fonts: cut short, or no font at all.
+  std::ofstream(fonts / "text.ttf") << "not a font";
+  {
+    std::ifstream in(fs::path(kFolder) / "tahoma.ttf", std::ios::binary);
+    std::string head(300, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    std::ofstream(fonts / "cut.ttf", std::ios::binary) << head;
+  }
 
-  std::vector<FolderFace> faces = ReadFolderFaces(fonts.string(), cache.string());
+  std::vector<FolderFace> faces = ReadFolderFaces(fonts.string());
   ASSERT_EQ(1u, faces.size());
   EXPECT_EQ("tahoma.ttf", FileName(faces[0]));
   EXPECT_EQ(std::vector<std::string>{"Tahoma"}, faces[0].families);
   EXPECT_FALSE(faces[0].location.bold);
-  EXPECT_FALSE(fs::is_empty(cache)) << "no cache written";
 
-  // A file added after the cache was written is seen; the order is by file name.
+  // A file added later is seen; the order is by file name.
   fs::copy_file(fs::path(kFolder) / "tahomabd.ttf", fonts / "tahomabd.ttf");
-  faces = ReadFolderFaces(fonts.string(), cache.string());
+  faces = ReadFolderFaces(fonts.string());
   ASSERT_EQ(2u, faces.size());
   EXPECT_EQ("tahoma.ttf", FileName(faces[0]));
   EXPECT_EQ("tahomabd.ttf", FileName(faces[1]));
   EXPECT_TRUE(faces[1].location.bold);
+  EXPECT_EQ(5, std::distance(fs::directory_iterator(fonts), fs::directory_iterator()))
+      << "a file was written beside the fonts";
 
-  // A cache folder that cannot be made costs a read of the files, not even a complaint.
-  const fs::path notAFolder = temp.path() / "file";
-  std::ofstream(notAFolder) << "x";
-  testing::internal::CaptureStderr();
-  std::vector<FolderFace> uncached =
-      ReadFolderFaces(fonts.string(), (notAFolder / "cache").string());
-  EXPECT_EQ("", testing::internal::GetCapturedStderr());
-  ASSERT_EQ(2u, uncached.size());
-  EXPECT_EQ("tahomabd.ttf", FileName(uncached[1]));
-  EXPECT_TRUE(uncached[1].location.bold);
+  EXPECT_TRUE(ReadFolderFaces((temp.path() / "missing").string()).empty());
+}
 
-  EXPECT_TRUE(ReadFolderFaces((temp.path() / "missing").string(), cache.string()).empty());
+// The system's fonts answer a name the folder lacks whatever the environment says: a
+// configuration named by FONTCONFIG_FILE, FONTCONFIG_PATH, FONTCONFIG_SYSROOT or in the
+// user's folders would have that name answered by the folder's Tahoma. In a process of its
+// own, so the configuration is loaded under that environment.
+TEST(FaceLookup, TheUsersFontConfigurationIsNotRead) {
+  if (!fs::exists(fs::path(kFolder) / "tahoma.ttf")) GTEST_SKIP() << "no " << kFolder;
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  TempFolder temp;
+  ASSERT_FALSE(temp.path().empty());
+  const std::string steer =
+      "<fontconfig><match><test name=\"family\"><string>Steered Face</string></test>"
+      "<edit name=\"family\" mode=\"assign\" binding=\"strong\"><string>Tahoma</string>"
+      "</edit></match><selectfont><rejectfont><glob>/usr/share/fonts/*</glob></rejectfont>"
+      "</selectfont></fontconfig>";
+  for (const char* file : {"fonts.conf", "local.conf", "conf.d/00-steer.conf",
+                           "fontconfig/fonts.conf", "etc/fonts/fonts.conf"}) {
+    fs::create_directories((temp.path() / file).parent_path());
+    std::ofstream(temp.path() / file) << steer;
+  }
+  const std::string root = temp.path().string();
+  EXPECT_EXIT(
+      {
+        setenv("FONTCONFIG_FILE", (root + "/fonts.conf").c_str(), 1);
+        setenv("FONTCONFIG_PATH", root.c_str(), 1);
+        setenv("FONTCONFIG_SYSROOT", root.c_str(), 1);
+        setenv("HOME", root.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", root.c_str(), 1);
+        const FaceLocation face = FindFace("Steered Face", false, false);
+        const bool system = !face.file.empty() && face.file.rfind(kFolder, 0) != 0;
+        fprintf(stderr, "answer: %s\n", face.file.c_str());
+        _exit(system ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "answer: /");
 }
 
 TEST(FaceLookup, NamesResolveToTheCompatibleFacesElseTheSystemsFonts) {
@@ -111,6 +145,10 @@ TEST(FaceLookup, NamesResolveToTheCompatibleFacesElseTheSystemsFonts) {
   const FaceLocation other = FindFace("No Face By This Name", false, false);
   EXPECT_FALSE(other.file.empty());
   EXPECT_TRUE(fs::exists(other.file)) << other.file;
+  // A bitmap-only face of the folder answers its own name, never in place of another.
+  EXPECT_EQ((fs::path(kFolder) / "courier.ttf").string(), FindFace("Courier", false, false).file);
+  EXPECT_NE((fs::path(kFolder) / "courier.ttf").string(),
+            FindFace("Courier New", false, false).file);
 }
 
 }  // namespace

@@ -1,20 +1,21 @@
-// Face look-up: the faces of the folder of Windows-compatible faces, read once through a
-// small fontconfig configuration of that folder with a cache, then the system's fontconfig
-// configuration, loaded only for a name that folder does not have; and a memo of answers.
+// Face look-up: the faces of the folder of Windows-compatible faces, read from their name
+// tables on the first request; then the system's fontconfig configuration, loaded only for
+// a name that folder does not have; and a memo of answers.
 #include "platform/linux/gdi/text/font_face.h"
 
 #include <dirent.h>
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <mutex>
+#include <set>
 #include <tuple>
 #include <vector>
+
+#include "platform/linux/gdi/text/system_font_config.h"
+#include "platform/linux/gdi/text/truetype_names.h"
 
 namespace gdi_text {
 namespace {
@@ -47,94 +48,24 @@ bool IsTrueTypeFile(const std::string& file) {
   return file.size() >= 4 && strcasecmp(file.c_str() + file.size() - 4, ".ttf") == 0;
 }
 
-// Text as XML character data.
-std::string XmlText(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      default:
-        out += c;
-    }
+// The outline faces of a file, for fontconfig to substitute from beside the system's: a
+// bitmap-only face answers its own name only, as the system's configuration rejects such
+// faces. Read from the file (a folder given to fontconfig would be scanned and its cache
+// written).
+void AddOutlineFaces(const std::string& file, FcFontSet* set) {
+  FcFontSet* all = FcFontSetCreate();
+  if (!all) return;
+  int count = 0;
+  FcFreeTypeQueryAll(reinterpret_cast<const FcChar8*>(file.c_str()), -1, nullptr, &count, all);
+  for (int i = 0; i < all->nfont; ++i) {
+    FcPattern* face = all->fonts[i];
+    FcBool scalable = FcFalse;
+    FcPatternGetBool(face, FC_SCALABLE, 0, &scalable);
+    if (!scalable) continue;
+    FcPatternReference(face);
+    if (!FcFontSetAdd(set, face)) FcPatternDestroy(face);
   }
-  return out;
-}
-
-// The families and location of a fontconfig pattern, when it is a TrueType face: the
-// folder's raster files repeat the same family names for other code pages and resolutions.
-void AddTrueTypeFace(FcPattern* pattern, std::vector<FolderFace>& faces) {
-  FolderFace face;
-  face.location = Describe(pattern);
-  if (face.location.file.empty() || !IsTrueTypeFile(face.location.file)) return;
-  FcChar8* family = nullptr;
-  for (int n = 0; FcPatternGetString(pattern, FC_FAMILY, n, &family) == FcResultMatch; ++n) {
-    face.families.emplace_back(reinterpret_cast<const char*>(family));
-  }
-  faces.push_back(std::move(face));
-}
-
-// fontconfig's folder in the user's cache folder; empty when there is no such place.
-std::string UserCacheFolder() {
-  const char* xdg = std::getenv("XDG_CACHE_HOME");
-  if (xdg && xdg[0] == '/') return std::string(xdg) + "/fontconfig";
-  const char* home = std::getenv("HOME");
-  if (home && home[0] == '/') return std::string(home) + "/.cache/fontconfig";
-  return std::string();
-}
-
-// Whether a cache can be kept there, making the folder if need be. fontconfig itself
-// complains on the error stream for every process when it cannot write one.
-bool CanWriteFolder(const std::string& folder) {
-  if (folder.empty()) return false;
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  return std::filesystem::is_directory(folder, error) && access(folder.c_str(), W_OK) == 0;
-}
-
-// The folder's faces through a configuration of that folder alone: once its cache is
-// written, no font file is opened.
-std::vector<FolderFace> ReadThroughCache(const std::string& folder, const std::string& cache) {
-  std::vector<FolderFace> faces;
-  FcConfig* config = FcConfigCreate();
-  if (!config) return faces;
-  const std::string xml = "<fontconfig><dir>" + XmlText(folder) + "</dir><cachedir>" +
-                          XmlText(cache) + "</cachedir></fontconfig>";
-  if (FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(xml.c_str()),
-                                     FcFalse) &&
-      FcConfigBuildFonts(config)) {
-    if (FcFontSet* set = FcConfigGetFonts(config, FcSetSystem)) {
-      for (int i = 0; i < set->nfont; ++i) AddTrueTypeFace(set->fonts[i], faces);
-    }
-  }
-  FcConfigDestroy(config);
-  return faces;
-}
-
-// The folder's faces read from each TrueType file, for when no cache can be kept.
-std::vector<FolderFace> QueryFiles(const std::string& folder) {
-  std::vector<FolderFace> faces;
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return faces;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string file = folder + "/" + entry->d_name;
-    if (!IsTrueTypeFile(file)) continue;
-    FcFontSet* set = FcFontSetCreate();
-    if (!set) continue;
-    int count = 0;
-    FcFreeTypeQueryAll(reinterpret_cast<const FcChar8*>(file.c_str()), -1, nullptr, &count, set);
-    for (int i = 0; i < set->nfont; ++i) AddTrueTypeFace(set->fonts[i], faces);
-    FcFontSetDestroy(set);
-  }
-  closedir(dir);
-  return faces;
+  FcFontSetDestroy(all);
 }
 
 // The folder's faces are matched by family name before the system configuration is asked,
@@ -143,13 +74,15 @@ std::vector<FolderFace> QueryFiles(const std::string& folder) {
 struct Finder {
   std::mutex lock;
   std::vector<FolderFace> known;
-  FcConfig* config = nullptr;  // the system's, made on the first name the folder lacks
+  FcConfig* config = nullptr;      // the system's, made on the first name the folder lacks
+  FcFontSet* folderSet = nullptr;  // with it, the folder's outline faces
   bool configTried = false;
   std::map<std::tuple<std::string, bool, bool>, FaceLocation> found;
 
-  Finder() : known(ReadFolderFaces(kCompatibleFontFolder, std::string())) {}
+  Finder() : known(ReadFolderFaces(kCompatibleFontFolder)) {}
   ~Finder() {
     if (config) FcConfigDestroy(config);
+    if (folderSet) FcFontSetDestroy(folderSet);
   }
   Finder(const Finder&) = delete;
   Finder& operator=(const Finder&) = delete;
@@ -175,9 +108,12 @@ struct Finder {
   FcConfig* SystemConfig() {
     if (!configTried) {
       configTried = true;
-      config = FcInitLoadConfigAndFonts();
-      if (config) {
-        FcConfigAppFontAddDir(config, reinterpret_cast<const FcChar8*>(kCompatibleFontFolder));
+      config = LoadSystemFontConfig();
+      folderSet = FcFontSetCreate();
+      std::set<std::string> files;
+      for (const FolderFace& face : known) files.insert(face.location.file);
+      for (const std::string& file : files) {
+        if (folderSet) AddOutlineFaces(file, folderSet);
       }
     }
     return config;
@@ -196,8 +132,12 @@ struct Finder {
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
+    FcFontSet* sets[2];
+    int count = 0;
+    if (FcFontSet* system = FcConfigGetFonts(config, FcSetSystem)) sets[count++] = system;
+    if (folderSet && folderSet->nfont > 0) sets[count++] = folderSet;
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(config, pattern, &result);
+    FcPattern* match = count > 0 ? FcFontSetMatch(config, sets, count, pattern, &result) : nullptr;
     FcPatternDestroy(pattern);
     if (!match) return location;
     location = Describe(match);
@@ -225,10 +165,23 @@ FaceLocation FindFace(const std::string& name, bool bold, bool italic) {
   return location;
 }
 
-std::vector<FolderFace> ReadFolderFaces(const std::string& folder, const std::string& cacheFolder) {
-  const std::string cache = cacheFolder.empty() ? UserCacheFolder() : cacheFolder;
-  std::vector<FolderFace> faces =
-      CanWriteFolder(cache) ? ReadThroughCache(folder, cache) : QueryFiles(folder);
+std::vector<FolderFace> ReadFolderFaces(const std::string& folder) {
+  std::vector<FolderFace> faces;
+  if (DIR* dir = opendir(folder.c_str())) {
+    // The raster files repeat the TrueType faces' family names for other code pages and
+    // resolutions: only the TrueType ones are taken.
+    while (const dirent* entry = readdir(dir)) {
+      const std::string file = folder + "/" + entry->d_name;
+      if (!IsTrueTypeFile(file)) continue;
+      for (NamedFace& named : ReadNamedFaces(file)) {
+        FolderFace face;
+        face.families = std::move(named.families);
+        face.location = {file, named.index, named.bold, named.italic};
+        faces.push_back(std::move(face));
+      }
+    }
+    closedir(dir);
+  }
   // A fixed order, so that of two files with the same family and style the same one wins
   // wherever the folder lies.
   std::sort(faces.begin(), faces.end(), [](const FolderFace& a, const FolderFace& b) {

@@ -1,5 +1,6 @@
 #pragma once
-// Finding the font file for a face name through fontconfig.
+// Finding the font file for a face name: the folder of Windows-compatible faces, then
+// the system's fonts through fontconfig.
 #include <string>
 #include <vector>
 
@@ -15,8 +16,8 @@ struct FaceLocation {
 
 // The file for a face name and style. The faces of the folder of Windows-compatible faces
 // ("Tahoma", "MS Sans Serif") are matched by family name first; any other name falls back
-// to whatever the system's fontconfig substitutes, so the answer is empty only when no font
-// is installed.
+// to whatever the system's fontconfig configuration substitutes, so the answer is empty
+// only when no font is installed. Neither writes a file nor reads the user's configuration.
 FaceLocation FindFace(const std::string& name, bool bold, bool italic);
 
 // A TrueType face of a font folder and every family name it answers to.
@@ -25,10 +26,8 @@ struct FolderFace {
   FaceLocation location;
 };
 
-// The TrueType faces of a folder, ordered by file name and face index, read through a
-// fontconfig configuration of that folder alone. Its cache is kept in `cacheFolder`, or
-// when that is empty in fontconfig's folder of the user's cache folder ($XDG_CACHE_HOME or
-// ~/.cache). Where no cache can be written, each TrueType file of the folder is read.
-std::vector<FolderFace> ReadFolderFaces(const std::string& folder, const std::string& cacheFolder);
+// The TrueType faces of a folder, ordered by file name and face index, read from the
+// files' name tables: nothing is written, and no font is loaded.
+std::vector<FolderFace> ReadFolderFaces(const std::string& folder);
 
 }  // namespace gdi_text
