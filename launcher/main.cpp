@@ -7,7 +7,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
   return RunLauncher();
 }
 #else
-// Natively the same entry; the program reads no arguments (the show command reaches the
-// application through GetStartupInfoA, as on Windows).
+// Natively the same entry; the program reads no arguments. The show command reaches the
+// application through GetStartupInfoA, as on Windows; natively nothing starts us with one.
 int main() { return RunLauncher(); }
 #endif

@@ -9,12 +9,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+# Said before the build, in the launcher's own words (it checks the same itself).
 if [ -z "${DISPLAY:-}" ]; then
-  echo "make run needs an X display and DISPLAY is not set: log in to a desktop (or ssh -X), or start one with 'Xvfb :5 & export DISPLAY=:5'."
+  echo "make run: no X display to show the window on (DISPLAY is not set): log in to a desktop session (or use ssh -X), or start one with 'Xvfb :5 & export DISPLAY=:5'" >&2
   exit 1
 fi
 if ! xdpyinfo >/dev/null 2>&1; then
-  echo "make run cannot open the X display $DISPLAY: check DISPLAY (and xhost/XAUTHORITY), or start one with 'Xvfb :5 & export DISPLAY=:5'."
+  echo "make run: cannot open X display \"$DISPLAY\": check DISPLAY (and xhost or XAUTHORITY), or start one with 'Xvfb :5 & export DISPLAY=:5'" >&2
   exit 1
 fi
 

@@ -9,13 +9,19 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32.h"
 
 #ifndef _WIN32
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <thread>
 #endif
 
 namespace {
@@ -62,6 +68,41 @@ const bool kIsChild = [] {
   std::rename(temp.c_str(), report);
   std::_Exit(0);
 }();
+
+#ifndef _WIN32
+// Settings as a parent may hold them: our own, which a child must not see, and the stand-in
+// game's log, which it must.
+constexpr std::pair<const char*, const char*> kSettings[] = {
+    {"LAUNCHER_DISPLAY", "headless"}, {"LAUNCHER_SCREEN", "800x600"},
+    {"LAUNCHER_NO_SHM", "1"},         {"LAUNCHER_ACP", "1251"},
+    {"LAUNCHER_SHOWWINDOW", "3"},     {"DESKTOP_STARTUP_ID", "launcher_1"},
+    {"LAUNCHER_STANDIN_LOG", "kept"}};
+constexpr const char* kInheritVariable = "LAUNCHER_WINEXEC_INHERITED";
+
+// As the child of that test: the descriptors open in us and which of those settings we see.
+const bool kIsInheritingChild = [] {
+  const char* report = std::getenv(kInheritVariable);
+  if (!report || !*report) return false;
+  std::string seen = "descriptors";
+  DIR* fds = opendir("/proc/self/fd");
+  std::vector<int> open;
+  while (dirent* entry = fds ? readdir(fds) : nullptr) {
+    if (entry->d_name[0] != '.' && std::atoi(entry->d_name) != dirfd(fds))
+      open.push_back(std::atoi(entry->d_name));
+  }
+  if (fds) closedir(fds);
+  std::sort(open.begin(), open.end());
+  for (int fd : open) seen += " " + std::to_string(fd);
+  seen += "\n";
+  for (const auto& [name, ignored] : kSettings) {
+    if (const char* value = std::getenv(name)) seen += std::string(name) + "=" + value + "\n";
+  }
+  const std::string temp = std::string(report) + ".part";
+  std::ofstream(temp, std::ios::binary) << seen;
+  std::rename(temp.c_str(), report);
+  std::_Exit(0);
+}();
+#endif
 
 std::string ReadWhenPresent(const std::string& path) {
   // The child is a separate process; give it a generous while to start.
@@ -160,28 +201,125 @@ TEST_F(WinExecCopies, UnquotedPathWithABlank) {
 }
 
 #ifndef _WIN32
-// Native specifics: a PE file needs wine; a file that is neither executable
-// nor PE cannot be started.
-TEST(WinExec, FilesThatCannotRun) {
-  char dirTemplate[] = "/tmp/launcher_winexec_XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(dirTemplate));
-  const std::string dir = dirTemplate;
-  const std::string pe = dir + "/game.exe";
-  const std::string text = dir + "/notes.txt";
-  std::ofstream(pe) << "MZ not really";
-  std::ofstream(text) << "hello";
+// The smallest file our WinExec takes for a PE image: "MZ", and "PE\0\0" where its header
+// points.
+std::string PeStub() {
+  std::string image(64, '\0');
+  image[0] = 'M';
+  image[1] = 'Z';
+  image[60] = 64;
+  return image + std::string("PE\0\0", 4);
+}
+
+void WriteFile(const fs::path& path, const std::string& text, fs::perms mode) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+  fs::permissions(path, mode);
+}
+
+// A stand-in wine that lists its arguments in <itself>.ran (whatever PATH it was given).
+void WriteWine(const fs::path& path) {
+  WriteFile(path,
+            "#!/bin/sh\nPATH=/usr/bin:/bin\n"
+            "printf '%s\\n' \"$@\" >\"$0.part\" && mv \"$0.part\" \"$0.ran\"\n",
+            fs::perms::owner_all);
+}
+
+// Files that cannot run get WinExec's answer at once, whatever is at the path; a PE image
+// runs only through a wine found in PATH's absolute directories, never a planted one.
+TEST_F(WinExecCopies, WhatCannotRunIsAnsweredAtOnce) {
+  const fs::perms readWrite = fs::perms::owner_read | fs::perms::owner_write;
+  WriteFile(dir_ / "game.exe", PeStub(), readWrite);
+  WriteFile(dir_ / "mz.exe", "MZ not really", readWrite);
+  WriteFile(dir_ / "notes.txt", "hello", fs::perms::owner_all & ~fs::perms::owner_exec);
+  fs::create_directories(dir_ / "folder" / "brasslantern.exe");
+  ASSERT_EQ(0, mkfifo((dir_ / "pipe.exe").c_str(), 0600));
+  WriteFile(dir_ / "locked.exe", PeStub(), fs::perms::none);
+  // Planted: in the current directory, under a relative PATH entry, and as wine.exe.
+  WriteWine(dir_ / "wine");
+  WriteWine(dir_ / "rel" / "wine");
+  WriteWine(dir_ / "abs" / "wine.exe");
 
   const char* oldPath = std::getenv("PATH");
   const std::string savedPath = oldPath ? oldPath : "";
-  setenv("PATH", dir.c_str(), 1);  // no wine here
-  EXPECT_EQ(UINT(ERROR_BAD_FORMAT), WinExec(("Z:" + pe).c_str(), SW_SHOWNORMAL));
-  setenv("PATH", savedPath.c_str(), 1);
-  EXPECT_EQ(UINT(ERROR_BAD_FORMAT), WinExec(text.c_str(), SW_SHOWNORMAL));
-  EXPECT_EQ(UINT(ERROR_FILE_NOT_FOUND), WinExec(dir.c_str(), SW_SHOWNORMAL));  // a directory
+  const std::string plantedPath = ":.:rel:" + (dir_ / "abs").string();
+  struct Case {
+    std::string command;
+    std::string path;
+    UINT answer;
+  };
+  const Case cases[] = {
+      {"game.exe", plantedPath, ERROR_BAD_FORMAT},
+      {"Z:" + (dir_ / "game.exe").string(), plantedPath, ERROR_BAD_FORMAT},
+      {"mz.exe", savedPath, ERROR_BAD_FORMAT},
+      {"notes.txt", savedPath, ERROR_BAD_FORMAT},
+      {dir_.string(), savedPath, ERROR_ACCESS_DENIED},
+      {"folder\\brasslantern.exe", savedPath, ERROR_ACCESS_DENIED},
+      {"pipe.exe", savedPath, ERROR_ACCESS_DENIED},
+      {"locked.exe", savedPath, ERROR_ACCESS_DENIED},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command + " with PATH=" + c.path);
+    if (c.command == "locked.exe" && geteuid() == 0) {
+      std::printf("skipped locked.exe: root reads a file without read permission\n");
+      continue;
+    }
+    // Should WinExec open the pipe and wait for a writer, this one lets it go on, so the
+    // fault shows as a wrong answer rather than a test that never ends.
+    std::thread writer([&] {
+      if (c.command != "pipe.exe") return;
+      int fd = open("pipe.exe", O_WRONLY);
+      if (fd >= 0) close(fd);
+    });
+    setenv("PATH", c.path.c_str(), 1);
+    EXPECT_EQ(c.answer, WinExec(c.command.c_str(), SW_SHOWNORMAL));
+    setenv("PATH", savedPath.c_str(), 1);
+    // Held open until the writer is through, however late it started.
+    const int reader = c.command == "pipe.exe" ? open("pipe.exe", O_RDONLY | O_NONBLOCK) : -1;
+    writer.join();
+    if (reader >= 0) close(reader);
+  }
+  for (const char* planted : {"wine.ran", "rel/wine.ran", "abs/wine.exe.ran"})
+    EXPECT_FALSE(fs::exists(dir_ / planted)) << planted;
+}
 
-  std::remove(pe.c_str());
-  std::remove(text.c_str());
-  rmdir(dir.c_str());
+// A wine from PATH gets the game's path in a form it cannot take for an option.
+TEST_F(WinExecCopies, WineTakesTheGamePathNeverAsAnOption) {
+  WriteFile(dir_ / "-game.exe", PeStub(), fs::perms::owner_read | fs::perms::owner_write);
+  WriteWine(dir_ / "bin" / "wine");
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath ? oldPath : "";
+  setenv("PATH", (dir_ / "bin").c_str(), 1);
+  const UINT result = WinExec("-game.exe two", SW_SHOWNORMAL);
+  setenv("PATH", savedPath.c_str(), 1);
+  ASSERT_GT(result, 31u);
+  EXPECT_EQ("./-game.exe\ntwo\n", ReadWhenPresent((dir_ / "bin" / "wine.ran").string()));
+}
+
+// The child inherits no descriptor beyond 0 to 2 and none of our own settings; the show
+// command it gets is the one we give, not ours.
+TEST(WinExec, ChildInheritsOnlyWhatIsItsOwn) {
+  const std::string report =
+      (fs::temp_directory_path() / ("winexec_inherit_" + std::to_string(getpid()))).string();
+  std::remove(report.c_str());
+  const int leaked = open("/dev/null", O_RDONLY);  // not close-on-exec
+  ASSERT_GE(leaked, 3);
+  std::vector<std::pair<std::string, std::string>> saved;
+  for (const auto& [name, value] : kSettings) {
+    const char* old = std::getenv(name);
+    saved.emplace_back(name, old ? old : "");
+    setenv(name, value, 1);
+  }
+  SetVariable(kInheritVariable, report);
+  const std::string self = fs::read_symlink("/proc/self/exe").string();
+  const UINT result = WinExec(self.c_str(), SW_SHOWMINNOACTIVE);
+  SetVariable(kInheritVariable, "");
+  for (const auto& [name, value] : saved) SetVariable(name.c_str(), value);
+  close(leaked);
+  ASSERT_GT(result, 31u);
+  EXPECT_EQ("descriptors 0 1 2\nLAUNCHER_SHOWWINDOW=7\nLAUNCHER_STANDIN_LOG=kept\n",
+            ReadWhenPresent(report));
+  std::remove(report.c_str());
 }
 #endif
 

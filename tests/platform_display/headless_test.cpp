@@ -19,22 +19,27 @@ TEST(DriverChoice, FollowsTheEnvironment) {
     bool x11;
     int width, height;
     bool warns;
+    bool fails;  // no driver: the program says why and ends
   };
   const Case cases[] = {
-      {nullptr, nullptr, nullptr, false, 1920, 1080, false},
-      {"", nullptr, nullptr, false, 1920, 1080, false},
-      {":5", nullptr, nullptr, true, 1920, 1080, false},
-      {":5", "headless", "800x600", false, 800, 600, false},
-      {nullptr, "headless", "1024x768x32", false, 1024, 768, false},
-      {nullptr, nullptr, "640X480", false, 640, 480, false},
-      {":5", "wayland", nullptr, true, 1920, 1080, true},
-      {nullptr, nullptr, "800", false, 1920, 1080, true},
-      {nullptr, nullptr, "800x", false, 1920, 1080, true},
-      {nullptr, nullptr, "0x600", false, 1920, 1080, true},
-      {nullptr, nullptr, "-5x600", false, 1920, 1080, true},
-      {nullptr, nullptr, "800x600x16", false, 1920, 1080, true},
-      {nullptr, nullptr, "800x600junk", false, 1920, 1080, true},
-      {nullptr, nullptr, "99999999999x600", false, 1920, 1080, true},
+      {nullptr, nullptr, nullptr, false, 1920, 1080, false, true},
+      {"", nullptr, nullptr, false, 1920, 1080, false, true},
+      {nullptr, "", "800x600", false, 1920, 1080, false, true},
+      {nullptr, "wayland", nullptr, false, 1920, 1080, true, true},
+      {":5", nullptr, nullptr, true, 1920, 1080, false, false},
+      {":5", nullptr, "800x600", true, 1920, 1080, false, false},
+      {":5", "headless", "800x600", false, 800, 600, false, false},
+      {nullptr, "headless", nullptr, false, 1920, 1080, false, false},
+      {nullptr, "headless", "1024x768x32", false, 1024, 768, false, false},
+      {nullptr, "headless", "640X480", false, 640, 480, false, false},
+      {":5", "wayland", nullptr, true, 1920, 1080, true, false},
+      {nullptr, "headless", "800", false, 1920, 1080, true, false},
+      {nullptr, "headless", "800x", false, 1920, 1080, true, false},
+      {nullptr, "headless", "0x600", false, 1920, 1080, true, false},
+      {nullptr, "headless", "-5x600", false, 1920, 1080, true, false},
+      {nullptr, "headless", "800x600x16", false, 1920, 1080, true, false},
+      {nullptr, "headless", "800x600junk", false, 1920, 1080, true, false},
+      {nullptr, "headless", "99999999999x600", false, 1920, 1080, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.display ? c.display : "-") + " " +
@@ -44,6 +49,7 @@ TEST(DriverChoice, FollowsTheEnvironment) {
     EXPECT_EQ(choice.width, c.width);
     EXPECT_EQ(choice.height, c.height);
     EXPECT_EQ(!choice.warning.empty(), c.warns) << choice.warning;
+    EXPECT_EQ(!choice.error.empty(), c.fails) << choice.error;
   }
 }
 
@@ -68,7 +74,20 @@ TEST(CurrentDriverDeathTest, StartsTheChosenDriver) {
         CurrentDriver();
         std::exit(0);
       },
-      testing::ExitedWithCode(1), "cannot open X display \":4093\"");
+      testing::ExitedWithCode(1),
+      "^platform_display_tests: cannot open X display \":4093\": .*Xvfb :5 & export "
+      "DISPLAY=:5'\n$");
+  // No display and no request for the headless driver: one line, never a silent fallback.
+  EXPECT_EXIT(
+      {
+        unsetenv("LAUNCHER_DISPLAY");
+        unsetenv("DISPLAY");
+        CurrentDriver();
+        std::exit(0);
+      },
+      testing::ExitedWithCode(1),
+      "^platform_display_tests: no X display .*DISPLAY is not set.*Xvfb :5 & export "
+      "DISPLAY=:5'\n$");
 }
 
 TEST(HeadlessDriver, RecordsWhatTheWindowingLayerSays) {

@@ -102,10 +102,10 @@ class Driver {
   virtual void MessageBox(const std::string& caption, const std::string& text) = 0;
 };
 
-// The driver chosen at first use: x11 when DISPLAY is set (a display that cannot be
-// opened is reported on standard error and ends the program), headless when it is not or
-// when LAUNCHER_DISPLAY=headless (LAUNCHER_SCREEN=WIDTHxHEIGHT sets its screen, default
-// 1920x1080).
+// The driver chosen at first use: headless when LAUNCHER_DISPLAY=headless
+// (LAUNCHER_SCREEN=WIDTHxHEIGHT sets its screen, default 1920x1080), else x11 on DISPLAY.
+// No DISPLAY, or one that cannot be opened, is said in one line on standard error and ends
+// the program with exit status 1.
 Driver& CurrentDriver();
 
 std::unique_ptr<Driver> MakeHeadlessDriver(int width, int height);

@@ -2,6 +2,8 @@
 // target, which links the x11 driver only where that is built.
 #include "platform/linux/display/select.h"
 
+#include <errno.h>  // program_invocation_short_name
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,19 +36,38 @@ bool ParseScreen(const char* text, int& width, int& height) {
   return true;
 }
 
+constexpr const char* kStartOne = "start one with 'Xvfb :5 & export DISPLAY=:5'";
+
+// One line on standard error and exit status 1, at once: no exit handlers, since this runs
+// while the driver is being made and they could ask for it.
+[[noreturn]] void Refuse(const std::string& why) {
+  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, why.c_str());
+  std::fflush(nullptr);
+  std::_Exit(1);
+}
+
 }  // namespace
 
 DriverChoice ChooseDriver(const char* display, const char* launcherDisplay, const char* screen) {
   DriverChoice choice;
-  bool forcedHeadless = launcherDisplay && std::strcmp(launcherDisplay, "headless") == 0;
-  if (launcherDisplay && *launcherDisplay && !forcedHeadless)
+  const bool headless = launcherDisplay && std::strcmp(launcherDisplay, "headless") == 0;
+  if (launcherDisplay && *launcherDisplay && !headless)
     choice.warning = std::string("LAUNCHER_DISPLAY=") + launcherDisplay +
                      " is not a driver (only \"headless\" is); ignored";
-  choice.x11 = display && *display && !forcedHeadless;
-  if (!choice.x11 && screen && *screen && !ParseScreen(screen, choice.width, choice.height)) {
-    if (!choice.warning.empty()) choice.warning += "; ";
-    choice.warning +=
-        std::string("LAUNCHER_SCREEN=") + screen + " is not WIDTHxHEIGHT; using 1920x1080";
+  if (headless) {
+    if (screen && *screen && !ParseScreen(screen, choice.width, choice.height)) {
+      if (!choice.warning.empty()) choice.warning += "; ";
+      choice.warning +=
+          std::string("LAUNCHER_SCREEN=") + screen + " is not WIDTHxHEIGHT; using 1920x1080";
+    }
+  } else if (display && *display) {
+    choice.x11 = true;
+  } else {
+    // Never a silent fallback: a window nobody can see would leave the user waiting.
+    choice.error = std::string(
+                       "no X display to show the window on (DISPLAY is not set): log "
+                       "in to a desktop session (or use ssh -X), or ") +
+                   kStartOne;
   }
   return choice;
 }
@@ -56,20 +77,23 @@ Driver& CurrentDriver() {
     const char* display = std::getenv("DISPLAY");
     DriverChoice choice =
         ChooseDriver(display, std::getenv("LAUNCHER_DISPLAY"), std::getenv("LAUNCHER_SCREEN"));
-    if (!choice.warning.empty()) std::fprintf(stderr, "display: %s\n", choice.warning.c_str());
+    if (!choice.warning.empty())
+      std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, choice.warning.c_str());
+    if (!choice.error.empty()) Refuse(choice.error);
     std::unique_ptr<Driver> made;
     if (choice.x11) {
 #ifdef LAUNCHER_DISPLAY_X11
       made = MakeX11Driver(display);
-      if (!made) {
-        std::fprintf(stderr, "display: cannot open X display \"%s\"\n", display);
-        std::exit(1);
-      }
+      if (!made)
+        Refuse(std::string("cannot open X display \"") + display +
+               "\": check DISPLAY (and xhost or XAUTHORITY), or " + kStartOne);
 #else
-      std::fprintf(stderr, "display: built without X11; DISPLAY=%s ignored\n", display);
+      Refuse(std::string("built without X11, so DISPLAY=") + display +
+             " cannot be used; LAUNCHER_DISPLAY=headless runs without a screen");
 #endif
+    } else {
+      made = MakeHeadlessDriver(choice.width, choice.height);
     }
-    if (!made) made = MakeHeadlessDriver(choice.width, choice.height);
     linux_gdi::ScreenInfo& screen = linux_gdi::Screen();
     screen.width = made->ScreenWidth();
     screen.height = made->ScreenHeight();

@@ -10,6 +10,7 @@ struct DriverChoice {
   int width = 1920;  // the headless screen
   int height = 1080;
   std::string warning;  // a value that was ignored, for standard error; empty if none
+  std::string error;    // why no driver can start (the program ends); empty if one can
 };
 
 // `display` = DISPLAY, `launcherDisplay` = LAUNCHER_DISPLAY, `screen` = LAUNCHER_SCREEN;

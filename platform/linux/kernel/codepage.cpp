@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/linux/kernel/codepage_tables.h"
+#include "platform/linux/kernel/test_overrides.h"
 #include "platform/win32.h"
 
 namespace linux_kernel {
@@ -125,10 +126,10 @@ extern "C" {
 UINT WINAPI GetACP(void) {
   // Read on every call (not cached) so tests can switch the override; the
   // framework itself takes the code page once at start-up.
-  if (const char* forced = linux_kernel::NonEmptyEnv("LAUNCHER_ACP")) {
-    if (std::strcmp(forced, "1251") == 0) return 1251;
-    if (std::strcmp(forced, "1252") == 0) return 1252;
-  }
+  const char* forced =
+      linux_kernel::TestOverridesEnabled() ? linux_kernel::NonEmptyEnv("LAUNCHER_ACP") : nullptr;
+  if (forced && std::strcmp(forced, "1251") == 0) return 1251;
+  if (forced && std::strcmp(forced, "1252") == 0) return 1252;
   return linux_kernel::LocaleIsRussian() ? 1251 : 1252;
 }
 

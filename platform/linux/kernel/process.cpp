@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/kernel/test_overrides.h"
 #include "platform/win32.h"
 
 extern "C" {
@@ -40,8 +41,10 @@ DWORD WINAPI GetVersion(void) {
 void WINAPI GetStartupInfoA(LPSTARTUPINFOA lpStartupInfo) {
   std::memset(lpStartupInfo, 0, sizeof(*lpStartupInfo));
   lpStartupInfo->cb = sizeof(*lpStartupInfo);
-  // A parent that asks for a show command (WinExec does) passes it here, the
-  // way Windows passes it in the child's start-up information.
+  // In test programs a parent's show command (our WinExec passes one) arrives here, the
+  // way Windows passes it in the child's start-up information. Natively nothing else
+  // gives one.
+  if (!linux_kernel::TestOverridesEnabled()) return;
   if (const char* show = std::getenv("LAUNCHER_SHOWWINDOW"); show && *show) {
     char* end = nullptr;
     unsigned long value = std::strtoul(show, &end, 10);

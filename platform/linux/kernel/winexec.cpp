@@ -3,6 +3,7 @@
 // directly (a PE file through wine). Children are reaped by a detached thread
 // so none is left a zombie.
 #include <errno.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "platform/linux/kernel/command_line.h"
+#include "platform/linux/kernel/test_overrides.h"
 #include "platform/win32.h"
 
 extern char** environ;
@@ -122,6 +124,29 @@ std::string Locate(const std::string& name) {
   return {};
 }
 
+bool IsRunnableFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// wine from PATH's absolute directories only. Never the current directory, which is
+// the game's folder: whoever can write there could plant a "wine" of their own; nor a
+// relative or empty entry, which means the same; nor wine.exe.
+std::string FindWine() {
+  const char* path = std::getenv("PATH");
+  const std::string dirs = path ? path : "";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string dir = dirs.substr(start, end - start);
+    start = end + 1;
+    if (dir.empty() || dir[0] != '/') continue;
+    if (std::string wine = dir + "/wine"; IsRunnableFile(wine)) return wine;
+  }
+  return {};
+}
+
 // Which error a missing program gives: the file, or a directory on its way.
 UINT MissingProgramError(const std::string& name) {
   size_t slash = name.rfind('/');
@@ -132,13 +157,54 @@ UINT MissingProgramError(const std::string& name) {
                                                                 : ERROR_PATH_NOT_FOUND;
 }
 
-bool StartsWithMz(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  char magic[2] = {0, 0};
-  size_t got = std::fread(magic, 1, 2, file);
-  std::fclose(file);
-  return got == 2 && magic[0] == 'M' && magic[1] == 'Z';
+UINT OpenError(int error) {
+  switch (error) {
+    case ENOENT:
+    case ELOOP:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+      return ERROR_PATH_NOT_FOUND;
+    case ENOMEM:
+    case EMFILE:
+    case ENFILE:
+      return 0;  // out of memory or resources
+    default:
+      return ERROR_ACCESS_DENIED;
+  }
+}
+
+// A PE image: "MZ", and at the offset its header gives, "PE\0\0".
+bool IsPeImage(int fd) {
+  unsigned char dos[64];
+  if (pread(fd, dos, sizeof dos, 0) != ssize_t(sizeof dos) || dos[0] != 'M' || dos[1] != 'Z')
+    return false;
+  const off_t offset =
+      off_t(dos[60]) | off_t(dos[61]) << 8 | off_t(dos[62]) << 16 | off_t(dos[63]) << 24;
+  char signature[4];
+  return pread(fd, signature, sizeof signature, offset) == ssize_t(sizeof signature) &&
+         std::memcmp(signature, "PE\0\0", 4) == 0;
+}
+
+// Only a regular file is a program. Anything else answers what Windows answers for a
+// directory, before it is opened: a device may act on an open. The file is then opened
+// without blocking (a FIFO put in its place since must not hold the caller) and
+// close-on-exec, and it is the opened file that is checked and read. Returns kMayRun or
+// else WinExec's answer.
+constexpr UINT kMayRun = 32;
+UINT Examine(const std::string& path, bool& pe) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return OpenError(errno);
+  if (!S_ISREG(info.st_mode)) return ERROR_ACCESS_DENIED;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return OpenError(errno);
+  UINT answer = kMayRun;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    answer = ERROR_ACCESS_DENIED;
+  else
+    pe = IsPeImage(fd);
+  close(fd);
+  return answer;
 }
 
 UINT SpawnError(int error) {
@@ -159,8 +225,23 @@ UINT SpawnError(int error) {
   }
 }
 
-// Starts argv[0] with the show command in the environment and leaves a
-// detached thread to collect its exit status.
+// Settings that are this program's own and not its child's: the LAUNCHER_* variables our
+// layer reads, and DESKTOP_STARTUP_ID, which belongs to our own start.
+constexpr const char* kOwnSettings[] = {"LAUNCHER_DISPLAY",    "LAUNCHER_SCREEN",
+                                        "LAUNCHER_NO_SHM",     "LAUNCHER_ACP",
+                                        "LAUNCHER_SHOWWINDOW", "DESKTOP_STARTUP_ID"};
+
+bool IsOwnSetting(const char* entry) {
+  for (const char* name : kOwnSettings) {
+    const size_t length = std::strlen(name);
+    if (std::strncmp(entry, name, length) == 0 && entry[length] == '=') return true;
+  }
+  return false;
+}
+
+// Starts argv[0] with our environment less our own settings and no descriptor but 0 to 2,
+// and leaves a detached thread to collect its exit status. In test programs the show
+// command goes along, as Windows hands it to the direct child in its start-up information.
 UINT Spawn(const std::vector<std::string>& argv, UINT showCommand) {
   std::vector<char*> args;
   args.reserve(argv.size() + 1);
@@ -170,13 +251,17 @@ UINT Spawn(const std::vector<std::string>& argv, UINT showCommand) {
   const std::string showVariable = "LAUNCHER_SHOWWINDOW=" + std::to_string(showCommand);
   std::vector<char*> env;
   for (char** var = environ; var && *var; ++var) {
-    if (std::strncmp(*var, "LAUNCHER_SHOWWINDOW=", 20) != 0) env.push_back(*var);
+    if (!IsOwnSetting(*var)) env.push_back(*var);
   }
-  env.push_back(const_cast<char*>(showVariable.c_str()));
+  if (linux_kernel::TestOverridesEnabled()) env.push_back(const_cast<char*>(showVariable.c_str()));
   env.push_back(nullptr);
 
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) return 0;
+  int error = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   pid_t pid = 0;
-  int error = posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), env.data());
+  if (error == 0) error = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data());
+  posix_spawn_file_actions_destroy(&actions);
   if (error != 0) return SpawnError(error);
   try {
     std::thread([pid] {
@@ -189,6 +274,9 @@ UINT Spawn(const std::vector<std::string>& argv, UINT showCommand) {
   }
   return 33;  // any value above 31 means started
 }
+
+// Wine would take a path starting with '-' for an option of its own.
+std::string AsWineArgument(const std::string& path) { return path[0] == '/' ? path : "./" + path; }
 
 }  // namespace
 
@@ -231,14 +319,14 @@ extern "C" UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
 
   std::string found = Locate(program);
   if (found.empty()) return MissingProgramError(program);
-  struct stat info;
-  if (stat(found.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return ERROR_FILE_NOT_FOUND;
+  bool pe = false;
+  if (UINT answer = Examine(found, pe); answer != kMayRun) return answer;
 
   std::vector<std::string> argv;
-  if (StartsWithMz(found)) {
-    std::string wine = Locate("wine");
-    if (wine.empty() || access(wine.c_str(), X_OK) != 0) return ERROR_BAD_FORMAT;
-    argv = {wine, found};
+  if (pe) {
+    std::string wine = FindWine();
+    if (wine.empty()) return ERROR_BAD_FORMAT;
+    argv = {wine, AsWineArgument(found)};
   } else if (access(found.c_str(), X_OK) == 0) {
     argv = {found};
   } else {
