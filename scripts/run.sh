@@ -30,7 +30,7 @@ ninja -C "$build" -j2 launcher
 run="$root/$build/run"
 mkdir -p "$run/eng" "$run/rus"
 standin="$root/tests/e2e/standin_game.cpp"
-if command -v wine >/dev/null && command -v i686-w64-mingw32-g++ >/dev/null; then
+if wine --version >/dev/null 2>&1 && command -v i686-w64-mingw32-g++ >/dev/null; then
   game="$run/brasslantern.exe"
   if [ ! -f "$game" ] || [ "$standin" -nt "$game" ]; then
     i686-w64-mingw32-g++ -std=c++20 -O2 -mwindows -static -s -o "$game" "$standin"
