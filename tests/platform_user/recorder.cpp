@@ -45,6 +45,15 @@ std::string Hex(uintptr_t value) {
   return text;
 }
 
+bool CarriesPos(UINT message) {
+  return message == WM_WINDOWPOSCHANGING || message == WM_WINDOWPOSCHANGED;
+}
+
+std::string DescribePos(const Pos& pos) {
+  return " pos=" + std::to_string(pos.x) + "," + std::to_string(pos.y) + " " +
+         std::to_string(pos.cx) + "x" + std::to_string(pos.cy) + " " + Hex(pos.flags);
+}
+
 std::string DescribeRow(const Row& row) {
   static const char* const kSlots[] = {"", " @parent", " @child", " @other"};
   std::string text = MessageName(row.message);
@@ -54,6 +63,7 @@ std::string DescribeRow(const Row& row) {
   text += kSlots[(row.flags & kSlotMask) >> 4];
   text += " w=" + (row.wParam ? Hex(*row.wParam) : std::string("any"));
   text += " l=" + (row.lParam ? Hex(static_cast<uintptr_t>(*row.lParam)) : std::string("any"));
+  if (row.pos) text += DescribePos(*row.pos);
   return text;
 }
 
@@ -65,6 +75,7 @@ bool Matches(const Row& row, const Logged& logged, const HWND slots[4]) {
   if (((row.flags & kDefProc) != 0) != logged.defProc) return false;
   if (row.wParam && *row.wParam != logged.wParam) return false;
   if (row.lParam && *row.lParam != logged.lParam) return false;
+  if (row.pos && *row.pos != logged.pos) return false;
   return true;
 }
 
@@ -152,6 +163,7 @@ std::string Describe(const Logged& logged, const HWND slots[4]) {
   if (logged.defProc) text += " defproc";
   text += std::string(" @") + kSlots[SlotOf(logged.hwnd, slots)];
   text += " w=" + Hex(logged.wParam) + " l=" + Hex(static_cast<uintptr_t>(logged.lParam));
+  if (CarriesPos(logged.message)) text += DescribePos(logged.pos);
   return text;
 }
 
@@ -179,7 +191,7 @@ std::vector<Logged> Recorder::Watched() const {
   return watched;
 }
 
-::testing::AssertionResult Recorder::Check(Table expected, const std::string& context) {
+::testing::AssertionResult Recorder::Check(const Table& expected, const std::string& context) {
   const std::vector<Logged> got = Watched();
   log_.clear();
   auto recorded = [&] {
@@ -226,7 +238,12 @@ LRESULT CALLBACK Recorder::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   const int outerDepth = defProcDepth;
   Recorder* recorder = current;
   if (recorder) {
-    recorder->log_.push_back({hwnd, message, wParam, lParam, posted, outerDepth > 0});
+    Pos pos;
+    if (CarriesPos(message) && lParam) {
+      const auto* windowPos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      pos = {windowPos->x, windowPos->y, windowPos->cx, windowPos->cy, windowPos->flags};
+    }
+    recorder->log_.push_back({hwnd, message, wParam, lParam, posted, outerDepth > 0, pos});
   }
   defProcDepth = 0;
   std::optional<LRESULT> result;

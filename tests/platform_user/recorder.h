@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,13 +27,22 @@ enum : unsigned {
   kSlotMask = 3u << 4,
 };
 
+// What WM_WINDOWPOSCHANGING and WM_WINDOWPOSCHANGED carry, copied when they arrive.
+struct Pos {
+  int x = 0, y = 0, cx = 0, cy = 0;
+  UINT flags = 0;
+  bool operator==(const Pos&) const = default;
+};
+
 struct Row {
   UINT message;
   unsigned flags = kSent;
   std::optional<WPARAM> wParam = std::nullopt;  // empty: any value
   std::optional<LPARAM> lParam = std::nullopt;
+  std::optional<Pos> pos = std::nullopt;  // the WINDOWPOS fields, when they matter
 };
-using Table = std::initializer_list<Row>;
+// A vector, not an initializer list: case tables keep their rows as members.
+using Table = std::vector<Row>;
 
 struct Logged {
   HWND hwnd;
@@ -43,6 +51,7 @@ struct Logged {
   LPARAM lParam;
   bool posted;
   bool defProc;
+  Pos pos = {};  // the two WINDOWPOS messages only
 };
 
 // The window class every recorded window uses.
@@ -73,7 +82,7 @@ class Recorder {
 
   // Compares the record (watched windows, noise dropped) with the table: rows in order,
   // optional rows may be missing, nothing else may appear. Clears the record.
-  ::testing::AssertionResult Check(Table expected, const std::string& context);
+  ::testing::AssertionResult Check(const Table& expected, const std::string& context);
   // Sends out everything the queue holds, marking what was dispatched as posted.
   static void Pump();
 
