@@ -1,6 +1,7 @@
 // Surface pixels to X drawables, through MIT-SHM where the server offers it.
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,10 +14,28 @@ namespace linux_display {
 
 namespace {
 
+// While an attach is checked: the extension's request code, whether the attach failed,
+// and the handler that takes every other error.
+int shmMajor = 0;
 bool attachFailed = false;
-int NoteAttachFailure(Display*, XErrorEvent*) {
-  attachFailed = true;
-  return 0;
+XErrorHandler otherErrors = nullptr;
+int NoteAttachFailure(Display* display, XErrorEvent* error) {
+  // The only request of the extension in flight is the attach.
+  if (error->request_code == shmMajor) {
+    attachFailed = true;
+    return 0;
+  }
+  return otherErrors ? otherErrors(display, error) : 0;
+}
+
+// Whether the connection is a local socket: a segment of ours is only visible to a server
+// on this machine, and one reached over the network must not be handed our memory's id.
+bool LocalConnection(Display* display) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  if (getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    return false;
+  return address.ss_family == AF_UNIX;
 }
 
 // Where a channel mask's top 8 bits go: a shift (negative = right) applied to 8-bit
@@ -62,8 +81,11 @@ class SharedPixels : public SurfaceMemory {
 ImagePutter::ImagePutter(Display* display, Visual* visual, int depth)
     : display_(display), visual_(visual), depth_(depth) {
   // Shared memory only reaches a server on this machine; XShmQueryExtension says whether
-  // the server has it, the attach (checked in EnsureImage) whether it can see our segment.
-  shm_ = display_ && XShmQueryExtension(display_) && !std::getenv("LAUNCHER_NO_SHM");
+  // the server has it, the attach (checked in AttachSegment) whether it can see our segment.
+  int event = 0, error = 0;
+  shm_ = display_ && LocalConnection(display_) && XShmQueryExtension(display_) &&
+         XQueryExtension(display_, "MIT-SHM", &major_, &event, &error) &&
+         !std::getenv("LAUNCHER_NO_SHM");
 }
 
 ImagePutter::~ImagePutter() {
@@ -100,12 +122,15 @@ bool ImagePutter::AttachSegment(XImage* image, XShmSegmentInfo& segment, int hei
   }
   segment.shmaddr = image->data = static_cast<char*>(address);
   segment.readOnly = False;
+  shmMajor = major_;
   attachFailed = false;
-  XErrorHandler previous = XSetErrorHandler(NoteAttachFailure);
+  otherErrors = XSetErrorHandler(NoteAttachFailure);
   XShmAttach(display_, &segment);
   XSync(display_, False);
-  XSetErrorHandler(previous);
-  // Marked for removal now: it goes away with the last detach, even if we crash.
+  XSetErrorHandler(otherErrors);
+  otherErrors = nullptr;
+  // Both sides attached (or the server never will): marked for removal now, it goes away
+  // with the last detach, even if we crash or are killed.
   shmctl(segment.shmid, IPC_RMID, nullptr);
   if (!attachFailed) return true;
   shmdt(address);
