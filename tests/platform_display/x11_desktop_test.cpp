@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -145,6 +146,7 @@ TEST_F(X11Desktop, WindowsNameTheProgramAndCarryItsIcon) {
     at += 2 + static_cast<size_t>(width * height);
   }
   std::vector<long> widths;
+  widths.reserve(sizes.size());
   for (const auto& [width, pixels] : sizes) widths.push_back(width);
   EXPECT_EQ(widths, (std::vector<long>{16, 32, 48}));
   const std::vector<long> shown(image->pixels.begin(), image->pixels.end());
@@ -232,6 +234,21 @@ TEST_F(X11Desktop, ShownPixelsLeaveNoSegmentBehind) {
     EXPECT_NE(mode & 01000, 0u) << "segment " << id << " would outlive us";
   }
   EXPECT_GE(ours, 2);  // the lent surface and the driver's own image
+}
+
+TEST(X11SharedMemoryTest, OnlyALocalSocketIsOffered) {
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  const int inet = socket(AF_INET, SOCK_STREAM, 0), inet6 = socket(AF_INET6, SOCK_STREAM, 0);
+  const struct {
+    const char* name;
+    int descriptor;
+    bool local;
+  } rows[] = {
+      {"unix", pair[0], true}, {"tcp", inet, false}, {"tcp6", inet6, false}, {"closed", -1, false}};
+  for (const auto& row : rows) EXPECT_EQ(LocalSocket(row.descriptor), row.local) << row.name;
+  for (int descriptor : {pair[0], pair[1], inet, inet6})
+    if (descriptor >= 0) close(descriptor);
 }
 
 TEST(X11ResolutionTest, XftDpiSetsThePixelsPerInch) {

@@ -29,6 +29,11 @@ unsigned MouseFlagsOf(unsigned state);
 // or an implausible one.
 int ResourcePixelsPerInch(const char* resources);
 
+// Whether a connection's socket is a local (AF_UNIX) one: our shared memory is only
+// visible to a server on this machine, and one reached over the network must not be handed
+// our segments' ids.
+bool LocalSocket(int descriptor);
+
 class SharedPixels;
 
 // Puts pixels of our surfaces into X drawables: through a shared-memory image when the

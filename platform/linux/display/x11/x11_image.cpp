@@ -28,16 +28,6 @@ int NoteAttachFailure(Display* display, XErrorEvent* error) {
   return otherErrors ? otherErrors(display, error) : 0;
 }
 
-// Whether the connection is a local socket: a segment of ours is only visible to a server
-// on this machine, and one reached over the network must not be handed our memory's id.
-bool LocalConnection(Display* display) {
-  sockaddr_storage address{};
-  socklen_t length = sizeof address;
-  if (getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address), &length) != 0)
-    return false;
-  return address.ss_family == AF_UNIX;
-}
-
 // Where a channel mask's top 8 bits go: a shift (negative = right) applied to 8-bit
 // channel values.
 int ShiftFor(unsigned long mask) {
@@ -53,6 +43,13 @@ unsigned long Place(unsigned value, int shift, unsigned long mask) {
 }
 
 }  // namespace
+
+bool LocalSocket(int descriptor) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  if (getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) return false;
+  return address.ss_family == AF_UNIX;
+}
 
 // A window surface's pixels in a segment the server reads directly.
 class SharedPixels : public SurfaceMemory {
@@ -83,7 +80,7 @@ ImagePutter::ImagePutter(Display* display, Visual* visual, int depth)
   // Shared memory only reaches a server on this machine; XShmQueryExtension says whether
   // the server has it, the attach (checked in AttachSegment) whether it can see our segment.
   int event = 0, error = 0;
-  shm_ = display_ && LocalConnection(display_) && XShmQueryExtension(display_) &&
+  shm_ = display_ && LocalSocket(ConnectionNumber(display_)) && XShmQueryExtension(display_) &&
          XQueryExtension(display_, "MIT-SHM", &major_, &event, &error) &&
          !std::getenv("LAUNCHER_NO_SHM");
 }
