@@ -27,6 +27,9 @@ struct CursorImage {
   // The same picture as 0xAARRGGBB, top row first: transparent where the screen shows
   // through (inverted pixels are shown black).
   std::vector<uint32_t> pixels;
+  // An icon from a group resource: the group's other images, so a display can offer each
+  // size it has (a task bar's small and large icons).
+  std::vector<CursorImage> otherSizes;
 
   bool AndBit(int x, int y) const { return Bit(andMask, x, y); }
   bool XorBit(int x, int y) const { return Bit(xorMask, x, y); }

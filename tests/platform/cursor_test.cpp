@@ -98,7 +98,7 @@ TEST(Cursor, IconGroupGivesItsLargeImage) {
   EXPECT_EQ(16, shape.hotX);
   EXPECT_EQ(16, shape.hotY);
   const Drawing drawing = ReadDrawing("mainicon.ico.txt");
-  ASSERT_EQ(2u, drawing.images.size());
+  ASSERT_EQ(3u, drawing.images.size());  // 16, 32 and 48 pixels
   ASSERT_EQ(32u * 32u, shape.rgb.size());
   int wrong = 0;
   for (int y = 0; y < 32; ++y) {

@@ -291,4 +291,50 @@ TEST_F(X11Windows, AnXClickArrivesAsButtonMessagesInClientCoordinates) {
   }
 }
 
+TEST_F(X11Windows, TheXWindowOffersTheIconOfTheWindowOrItsOwner) {
+  // Where the icon comes from: the window's WM_SETICON, its class, or its owner's, as the
+  // launcher's borderless form takes the application window's.
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+  ASSERT_NE(icon, nullptr);
+  WNDCLASSA cls = {};
+  cls.lpfnWndProc = DefWindowProcA;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.hIcon = icon;
+  cls.lpszClassName = "X11Iconic";
+  RegisterClassA(&cls);
+  HWND owner = Make(WS_OVERLAPPEDWINDOW, {0, 0, 100, 100});
+  SendMessageA(owner, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  const struct {
+    const char* name;
+    const char* cls;
+    HWND owner;
+    bool setIcon;
+  } rows[] = {{"WM_SETICON", kPlainClass, nullptr, true},
+              {"class icon", "X11Iconic", nullptr, false},
+              {"owner's icon", kPlainClass, owner, false},
+              {"none", kPlainClass, nullptr, false}};
+  for (const auto& row : rows) {
+    HWND window = CreateWindowExA(0, row.cls, "icon", WS_POPUP, 10, 10, 60, 60, row.owner, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    made_.push_back(window);
+    if (row.setIcon) SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    XSync(driver_->XDisplay(), False);  // the driver's requests done before ours look
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display_, driver_->XWindowOf(window),
+                       XInternAtom(display_, "_NET_WM_ICON", False), 0, 2, False, XA_CARDINAL,
+                       &type, &format, &count, &after, &data);
+    // The first image's width and height: the handle's own 32 x 32.
+    std::vector<long> head;
+    if (data) head.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+    if (data) XFree(data);
+    EXPECT_EQ(head,
+              row.name == std::string("none") ? std::vector<long>{} : (std::vector<long>{32, 32}))
+        << row.name;
+  }
+}
+
 }  // namespace

@@ -24,6 +24,7 @@ struct WindowLook {
   bool toolWindow = false;  // WS_EX_TOOLWINDOW: not on the taskbar
   HWND owner = nullptr;     // a transient-for hint: kept above its owner
   std::string title;        // the taskbar title (the owner chain's when it has none of its own)
+  HICON icon = nullptr;     // the taskbar icon (WM_SETICON's or the class's), likewise
 };
 
 // Mouse buttons as the windowing layer numbers them.

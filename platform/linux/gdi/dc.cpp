@@ -55,7 +55,7 @@ HDC NewDC(DWORD type) {
   s.font = static_cast<HFONT>(Stock(SYSTEM_FONT));
   s.palette = static_cast<HPALETTE>(Stock(DEFAULT_PALETTE));
   if (type == OBJ_MEMDC) s.bitmap = static_cast<HBITMAP>(Stock(kDefaultBitmap));
-  const ScreenInfo& screen = Screen();
+  const ScreenInfo& screen = DescribedScreen();
   dc->deviceWidth = screen.width;
   dc->deviceHeight = screen.height;
   dc->deviceBitsPerPixel = screen.bitsPerPixel;

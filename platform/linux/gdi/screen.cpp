@@ -3,6 +3,7 @@
 
 #include <mutex>
 #include <set>
+#include <utility>
 
 #include "platform/linux/gdi/device_context.h"
 
@@ -30,10 +31,20 @@ constexpr COLORREF kSysColors[] = {
 constexpr int kSysColorCount = sizeof kSysColors / sizeof kSysColors[0];
 }  // namespace
 
+void (*screenSource)() = nullptr;
+
 ScreenInfo& Screen() {
   static ScreenInfo info;
   return info;
 }
+
+const ScreenInfo& DescribedScreen() {
+  // Taken before the call: whatever the source does runs it only once.
+  if (auto describe = std::exchange(screenSource, nullptr)) describe();
+  return Screen();
+}
+
+void InstallScreenSource(void (*describe)()) { screenSource = describe; }
 
 void InstallWindowDcHooks(const WindowDcHooks& hooks) { windowHooks = hooks; }
 
@@ -63,7 +74,7 @@ int WINAPI ReleaseDC(HWND hWnd, HDC hDC) {
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
   const DeviceContext* dc = FindDC(hdc);
   if (!dc) return 0;
-  const ScreenInfo& screen = Screen();
+  const ScreenInfo& screen = DescribedScreen();
   switch (index) {
     case DRIVERVERSION:
       return 0x4000;

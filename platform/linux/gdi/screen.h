@@ -12,8 +12,13 @@ struct ScreenInfo {
   int pixelsPerInch = 96;
 };
 
-// The current display description; the display driver may change it at start-up.
+// The current display description, as the display driver fills it in at start-up.
 ScreenInfo& Screen();
+// The description for its readers (device contexts and their capabilities): the installed
+// source runs first, once, so the first reader of the screen's size or resolution (a
+// font's point size, long before any window) sees the display's and not the defaults.
+const ScreenInfo& DescribedScreen();
+void InstallScreenSource(void (*describe)());
 
 // Creates a DC of a kind (OBJ_DC or OBJ_MEMDC) with default state, and destroys one.
 HDC NewDC(DWORD type);

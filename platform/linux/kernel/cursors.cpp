@@ -193,12 +193,30 @@ HICON LoadSystem(bool isIcon, LPCSTR name) {
   return Register(std::move(image), key);
 }
 
+// An icon group's images other than `picked`, decoded; those that cannot be are left out.
+std::vector<CursorImage> OtherIcons(HINSTANCE module, const Reader& group, unsigned picked) {
+  std::vector<CursorImage> others;
+  const unsigned count = group.Word(4);
+  for (unsigned i = 0; i < count; ++i) {
+    const unsigned id = group.Word(6 + 14 * size_t{i} + 12);
+    HRSRC resource = id != picked ? FindResourceA(module, MAKEINTRESOURCEA(id), RT_ICON) : nullptr;
+    CursorImage image;
+    image.isIcon = true;
+    if (!resource || !DecodeImage(ResourceBytes(resource), 0, &image)) continue;
+    image.hotX = image.width / 2;
+    image.hotY = image.height / 2;
+    others.push_back(std::move(image));
+  }
+  return others;
+}
+
 HICON LoadFromGroup(HINSTANCE module, LPCSTR name, bool isIcon) {
   HRSRC group = FindResourceA(module, name, isIcon ? RT_GROUP_ICON : RT_GROUP_CURSOR);
   if (!group) return nullptr;  // FindResourceA has set the error
   const std::pair<const void*, unsigned> key{group, 0};
   if (HICON handle = Shared(key)) return handle;
-  const unsigned id = PickImage(ResourceBytes(group), isIcon);
+  const Reader groupBytes = ResourceBytes(group);
+  const unsigned id = PickImage(groupBytes, isIcon);
   HRSRC picked =
       id ? FindResourceA(module, MAKEINTRESOURCEA(id), isIcon ? RT_ICON : RT_CURSOR) : nullptr;
   if (!picked) {
@@ -215,6 +233,7 @@ HICON LoadFromGroup(HINSTANCE module, LPCSTR name, bool isIcon) {
   }
   image->hotX = isIcon ? image->width / 2 : static_cast<int>(data.Word(0));
   image->hotY = isIcon ? image->height / 2 : static_cast<int>(data.Word(2));
+  if (isIcon) image->otherSizes = OtherIcons(module, groupBytes, id);
   return Register(std::move(image), key);
 }
 

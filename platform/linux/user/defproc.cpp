@@ -150,6 +150,7 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       HICON& slot = wParam == ICON_SMALL ? window->iconSmall : window->iconBig;
       HICON old = slot;
       slot = reinterpret_cast<HICON>(lParam);
+      if (!window->parent && (window->style & WS_VISIBLE)) SyncDriver(*window);
       return reinterpret_cast<LRESULT>(old);
     }
     case WM_GETICON:

@@ -191,6 +191,11 @@ void SyncDriver(Window& window) {
       }
     }
   }
+  for (Window* w = &window; w && !look.icon; w = Peek(w->owner))
+    look.icon = w->iconBig     ? w->iconBig
+                : w->iconSmall ? w->iconSmall
+                : w->cls       ? w->cls->icon
+                               : nullptr;
   driver.Show(window.handle, window.window, look);
 }
 

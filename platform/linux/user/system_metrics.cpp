@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/linux/display/driver.h"
+#include "platform/linux/gdi/screen.h"
 #include "platform/linux/user/system_info.h"
 
 namespace linux_user {
@@ -11,6 +12,13 @@ RECT ScreenRect() {
   linux_display::Driver& driver = linux_display::CurrentDriver();
   return RECT{0, 0, driver.ScreenWidth(), driver.ScreenHeight()};
 }
+
+namespace {
+// The driver describes the screen when it is made: the first reader of the description
+// (often a screen DC, before any window exists) has it made.
+[[maybe_unused]] const bool screenDescribed =
+    (linux_gdi::InstallScreenSource([] { linux_display::CurrentDriver(); }), true);
+}  // namespace
 
 }  // namespace linux_user
 

@@ -44,6 +44,9 @@ bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+// More states than a window manager defines: the rest of a longer list is not ours.
+constexpr long kLongestStateList = 64;
+
 unsigned Extent(LONG from, LONG to) { return to > from ? static_cast<unsigned>(to - from) : 1u; }
 
 }  // namespace
@@ -94,7 +97,12 @@ X11Driver::X11Driver(Display* display)
                                                 "_NET_WM_WINDOW_TYPE",
                                                 "_NET_WM_WINDOW_TYPE_DIALOG",
                                                 "_MOTIF_WM_HINTS",
-                                                "UTF8_STRING"};
+                                                "UTF8_STRING",
+                                                "_NET_WM_PID",
+                                                "_NET_WM_ICON",
+                                                "_NET_STARTUP_ID",
+                                                "_NET_STARTUP_INFO_BEGIN",
+                                                "_NET_STARTUP_INFO"};
   XInternAtoms(display_, const_cast<char**>(names), kAtomCount, False, atoms_);
   epoll_ = epoll_create1(EPOLL_CLOEXEC);
   wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -108,6 +116,13 @@ X11Driver::X11Driver(Display* display)
   info.width = ScreenWidth();
   info.height = ScreenHeight();
   info.bitsPerPixel = 32;
+  const int dpi = ResourcePixelsPerInch(XResourceManagerString(display_));
+  info.pixelsPerInch = dpi ? dpi : 96;
+  // Ours alone: the game we start is a start-up of its own, not the end of this one.
+  if (const char* id = std::getenv("DESKTOP_STARTUP_ID")) {
+    startupId_ = id;
+    unsetenv("DESKTOP_STARTUP_ID");
+  }
 }
 
 X11Driver::~X11Driver() {
@@ -155,8 +170,7 @@ Window X11Driver::Create(HWND window, const RECT& screen, const WindowLook& look
                     CWEventMask | CWBackPixmap | CWBitGravity, &attributes);
   Atom deleteWindow = atoms_[kWmDeleteWindow];
   XSetWMProtocols(display_, xid, &deleteWindow, 1);
-  XClassHint classHint{const_cast<char*>("launcher"), const_cast<char*>("Launcher")};
-  XSetClassHint(display_, xid, &classHint);
+  SetIdentity(xid);
   XWMHints hints{};
   hints.flags = InputHint | StateHint;
   hints.input = True;
@@ -191,19 +205,22 @@ void X11Driver::SetNetState(Window xid, Atom state, bool on, bool mapped) {
     XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &message);
     return;
   }
-  // Before mapping the property itself is the request.
-  Atom* atoms = nullptr;
-  Atom type;
-  int format;
-  unsigned long count = 0, after;
+  // Before mapping the property itself is the request. Another client may have written it
+  // in any shape: only a list of atoms is one, anything else is replaced.
+  unsigned char* data = nullptr;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
   std::vector<Atom> states;
-  if (XGetWindowProperty(display_, xid, atoms_[kNetWmState], 0, 32, False, XA_ATOM, &type, &format,
-                         &count, &after, reinterpret_cast<unsigned char**>(&atoms)) == Success &&
-      atoms) {
+  if (XGetWindowProperty(display_, xid, atoms_[kNetWmState], 0, kLongestStateList, False,
+                         AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+      data && type == XA_ATOM && format == 32) {
+    // Xlib hands format-32 items as longs.
+    const auto* atoms = reinterpret_cast<const long*>(data);
     for (unsigned long i = 0; i < count; ++i)
-      if (atoms[i] != state) states.push_back(atoms[i]);
-    XFree(atoms);
+      if (static_cast<Atom>(atoms[i]) != state) states.push_back(static_cast<Atom>(atoms[i]));
   }
+  if (data) XFree(data);
   if (on) states.push_back(state);
   XChangeProperty(display_, xid, atoms_[kNetWmState], XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(states.data()),
@@ -213,6 +230,7 @@ void X11Driver::SetNetState(Window xid, Atom state, bool on, bool mapped) {
 void X11Driver::ApplyLook(Shown& shown, const WindowLook& look, bool initial) {
   Window xid = shown.xid;
   if (initial || look.title != shown.look.title) SetTitle(xid, look.title);
+  if (initial || look.icon != shown.look.icon) SetIcon(xid, look.icon);
   if (initial || look.decorated != shown.look.decorated) {
     if (look.decorated) {
       XDeleteProperty(display_, xid, atoms_[kMotifWmHints]);
@@ -259,9 +277,11 @@ void X11Driver::Show(HWND window, const RECT& screen, const WindowLook& look) {
     XMoveResizeWindow(display_, shown.xid, screen.left, screen.top,
                       Extent(screen.left, screen.right), Extent(screen.top, screen.bottom));
   shown.screen = screen;
+  if (!shown.mapped) MarkStartup(shown.xid);
   if (!shown.mapped || shown.iconic) XMapRaised(display_, shown.xid);
   shown.mapped = true;
   shown.iconic = false;
+  CompleteStartup(shown.xid);
   XFlush(display_);
 }
 
@@ -285,7 +305,9 @@ void X11Driver::Iconify(HWND window) {
     hints.input = True;
     hints.initial_state = IconicState;
     XSetWMHints(display_, found->second.xid, &hints);
+    MarkStartup(found->second.xid);
     XMapWindow(display_, found->second.xid);
+    CompleteStartup(found->second.xid);
     found->second.mapped = true;
   } else {
     XIconifyWindow(display_, found->second.xid, screen_);

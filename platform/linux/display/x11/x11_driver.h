@@ -25,6 +25,14 @@ constexpr unsigned kMkMButton = 0x0010;
 unsigned VirtualKeyOf(KeySym symbol);
 // MK_ flags from an X event's modifier and button state.
 unsigned MouseFlagsOf(unsigned state);
+// The Xft.dpi setting in a resource string (XResourceManagerString); 0 when it has none
+// or an implausible one.
+int ResourcePixelsPerInch(const char* resources);
+
+// Whether a connection's socket is a local (AF_UNIX) one: our shared memory is only
+// visible to a server on this machine, and one reached over the network must not be handed
+// our segments' ids.
+bool LocalSocket(int descriptor);
 
 class SharedPixels;
 
@@ -53,6 +61,7 @@ class ImagePutter {
   Visual* visual_;
   int depth_;
   bool shm_ = false;
+  int major_ = 0;  // MIT-SHM's request code, naming its errors
   XImage* image_ = nullptr;
   XShmSegmentInfo segment_{};
   std::vector<SharedPixels*> lent_;
@@ -110,6 +119,11 @@ class X11Driver : public Driver {
     kNetWmWindowTypeDialog,
     kMotifWmHints,
     kUtf8String,
+    kNetWmPid,
+    kNetWmIcon,
+    kNetStartupId,
+    kNetStartupInfoBegin,
+    kNetStartupInfo,
     kAtomCount
   };
 
@@ -125,6 +139,14 @@ class X11Driver : public Driver {
   // Whether a pointer event reports a position our own WarpPointer already superseded.
   bool StalePointer(unsigned long serial, int rootX, int rootY) const;
   void SetTitle(Window xid, const std::string& title);
+  // The program's class, process id and machine on a new window.
+  void SetIdentity(Window xid);
+  // The icon's images at every size it has as _NET_WM_ICON; none for no icon.
+  void SetIcon(Window xid, HICON icon);
+  // The start-up notification we were launched with: its id on the first window we map,
+  // and its end once that window is mapped. Both do nothing after the end.
+  void MarkStartup(Window xid);
+  void CompleteStartup(Window xid);
 
   Display* display_;
   int screen_;
@@ -147,6 +169,8 @@ class X11Driver : public Driver {
   // layer moves its own pointer at once on a warp, so X's motion for it must not repeat.
   unsigned long warpSerial_ = 0;
   POINT warpedTo_{};
+  // DESKTOP_STARTUP_ID as we were started with it; empty once its end is announced.
+  std::string startupId_;
 
   friend class MessageBoxWindow;
 };

@@ -186,7 +186,9 @@ void X11Driver::Dispatch(XEvent& event, EventSink& sink) {
                              atoms_[kWmState], &type, &format, &items, &after, &data) != Success ||
           !data)
         break;
-      long state = items > 0 && format == 32 ? reinterpret_cast<long*>(data)[0] : 0;
+      long state = type == atoms_[kWmState] && items > 0 && format == 32
+                       ? reinterpret_cast<long*>(data)[0]
+                       : 0;
       XFree(data);
       auto found = windows_.find(window);
       if (state != IconicState && state != NormalState) break;

@@ -1,6 +1,7 @@
 // Surface pixels to X drawables, through MIT-SHM where the server offers it.
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,10 +14,18 @@ namespace linux_display {
 
 namespace {
 
+// While an attach is checked: the extension's request code, whether the attach failed,
+// and the handler that takes every other error.
+int shmMajor = 0;
 bool attachFailed = false;
-int NoteAttachFailure(Display*, XErrorEvent*) {
-  attachFailed = true;
-  return 0;
+XErrorHandler otherErrors = nullptr;
+int NoteAttachFailure(Display* display, XErrorEvent* error) {
+  // The only request of the extension in flight is the attach.
+  if (error->request_code == shmMajor) {
+    attachFailed = true;
+    return 0;
+  }
+  return otherErrors ? otherErrors(display, error) : 0;
 }
 
 // Where a channel mask's top 8 bits go: a shift (negative = right) applied to 8-bit
@@ -34,6 +43,13 @@ unsigned long Place(unsigned value, int shift, unsigned long mask) {
 }
 
 }  // namespace
+
+bool LocalSocket(int descriptor) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  if (getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) return false;
+  return address.ss_family == AF_UNIX;
+}
 
 // A window surface's pixels in a segment the server reads directly.
 class SharedPixels : public SurfaceMemory {
@@ -62,8 +78,11 @@ class SharedPixels : public SurfaceMemory {
 ImagePutter::ImagePutter(Display* display, Visual* visual, int depth)
     : display_(display), visual_(visual), depth_(depth) {
   // Shared memory only reaches a server on this machine; XShmQueryExtension says whether
-  // the server has it, the attach (checked in EnsureImage) whether it can see our segment.
-  shm_ = display_ && XShmQueryExtension(display_) && !std::getenv("LAUNCHER_NO_SHM");
+  // the server has it, the attach (checked in AttachSegment) whether it can see our segment.
+  int event = 0, error = 0;
+  shm_ = display_ && LocalSocket(ConnectionNumber(display_)) && XShmQueryExtension(display_) &&
+         XQueryExtension(display_, "MIT-SHM", &major_, &event, &error) &&
+         !std::getenv("LAUNCHER_NO_SHM");
 }
 
 ImagePutter::~ImagePutter() {
@@ -100,12 +119,15 @@ bool ImagePutter::AttachSegment(XImage* image, XShmSegmentInfo& segment, int hei
   }
   segment.shmaddr = image->data = static_cast<char*>(address);
   segment.readOnly = False;
+  shmMajor = major_;
   attachFailed = false;
-  XErrorHandler previous = XSetErrorHandler(NoteAttachFailure);
+  otherErrors = XSetErrorHandler(NoteAttachFailure);
   XShmAttach(display_, &segment);
   XSync(display_, False);
-  XSetErrorHandler(previous);
-  // Marked for removal now: it goes away with the last detach, even if we crash.
+  XSetErrorHandler(otherErrors);
+  otherErrors = nullptr;
+  // Both sides attached (or the server never will): marked for removal now, it goes away
+  // with the last detach, even if we crash or are killed.
   shmctl(segment.shmid, IPC_RMID, nullptr);
   if (!attachFailed) return true;
   shmdt(address);
