@@ -53,7 +53,7 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   xvfb xdotool x11-apps x11-utils imagemagick \
   clang libclang-rt-14-dev llvm clang-format clang-tidy \
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev \
-  nasm dpkg-dev devscripts fakeroot file \
+  nasm dpkg-dev devscripts fakeroot file lintian desktop-file-utils appstream \
   wine wine32:i386 >/dev/null
 
 $SUDO touch "$stamp"
