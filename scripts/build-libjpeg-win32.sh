@@ -7,6 +7,8 @@
 # never calls: the compressor's SIMD routines and tables, which jsimd.c names beside the
 # decompressor's. Without unwind tables: the Windows linker keeps every function that has
 # one, and no C++ exception passes through the library (its errors leave by longjmp).
+# Its few sprintf and sscanf calls (messages, the JPEGMEM setting) go to the system's C
+# library rather than pulling mingw's own formatted I/O and number parsing into the program.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,7 +27,7 @@ echo "libjpeg-win32: building $(basename "$srcdir") for i686-w64-mingw32"
 cmake -S "$srcdir" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables" \
+  -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables -D__USE_MINGW_ANSI_STDIO=0" \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DCMAKE_ASM_NASM_COMPILER=nasm \
   -DCMAKE_EXE_LINKER_FLAGS="-static" \
