@@ -60,6 +60,7 @@ folder=$(entry Path)
 log="$work/ran.log"
 for edition in eng rus; do
   mkdir -p "$folder/$edition"
+  # shellcheck disable=SC2016 # expanded by the stand-in when it runs
   printf '#!/bin/sh\necho "ran edition=%s cwd=$(pwd) args=$#" >>"%s"\n' "$edition" "$log" \
     >"$folder/$edition/brasslantern.exe"
   chmod +x "$folder/$edition/brasslantern.exe"
@@ -71,7 +72,8 @@ wait_until 10 test -s "$work/display" || {
   echo "not ok - Xvfb did not start"
   exit 1
 }
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 
 (cd "$folder" && exec "$exe" </dev/null >"$work/launcher.out" 2>&1) &
 pid=$!
