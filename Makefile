@@ -1,7 +1,8 @@
 # make test: installs what is missing, then builds and runs every test (scripts/test.sh).
 # make run:  builds and starts the native launcher on the X display (scripts/run.sh).
+# make package: the Debian package and the Windows .zip, into dist/ (scripts/package.sh).
 # make format: rewrites every tracked C++ file with the repository's .clang-format.
-.PHONY: test setup run fuzz debug format
+.PHONY: test setup run fuzz debug format package
 
 test: setup
 	scripts/test.sh
@@ -22,3 +23,6 @@ debug:
 
 run: setup
 	scripts/run.sh
+
+package: setup
+	scripts/package.sh

@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # Cross-builds libjpeg-turbo for 32-bit Windows from Debian's source package: a static
 # library with the SIMD code, the v62 API, plus djpeg.exe (the graphics tests compare our
-# decoding with it). Installs into .cache/libjpeg-win32; a finished install is reused.
+# decoding with it). Installs into .cache/libjpeg-win32; a finished install is reused as
+# long as it was made by this version of the script (the stamp holds the script's hash).
+# Each function and table in a section of its own, so the launcher's link drops what it
+# never calls: the compressor's SIMD routines and tables, which jsimd.c names beside the
+# decompressor's. Without unwind tables: the Windows linker keeps every function that has
+# one, and no C++ exception passes through the library (its errors leave by longjmp).
+# Its few sprintf and sscanf calls (messages, the JPEGMEM setting) go to the system's C
+# library rather than pulling mingw's own formatted I/O and number parsing into the program.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cache="$root/.cache"
 prefix="$cache/libjpeg-win32"
 stamp="$prefix/.complete"
-[ -f "$stamp" ] && exit 0
+version=$(sha256sum "$0" | cut -c1-16)
+[ "$(cat "$stamp" 2>/dev/null)" = "$version" ] && exit 0
 
 . "$root/scripts/libjpeg-source.sh"
 libjpeg_source "$cache" libjpeg-win32
@@ -19,6 +27,7 @@ echo "libjpeg-win32: building $(basename "$srcdir") for i686-w64-mingw32"
 cmake -S "$srcdir" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables -D__USE_MINGW_ANSI_STDIO=0" \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DCMAKE_ASM_NASM_COMPILER=nasm \
   -DCMAKE_EXE_LINKER_FLAGS="-static" \
@@ -37,5 +46,5 @@ if [ ! -f "$prefix/bin/djpeg.exe" ]; then
   exit 1
 fi
 rm -rf "$build"
-touch "$stamp"
+echo "$version" >"$stamp"
 echo "libjpeg-win32: installed into $prefix"

@@ -50,10 +50,10 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libjpeg62-turbo-dev libjpeg-turbo-progs \
   libfreetype-dev libfontconfig-dev libpixman-1-dev libx11-dev libxext-dev libxfixes-dev libpng-dev \
   fonts-wine fontconfig \
-  xvfb xdotool x11-apps x11-utils imagemagick \
+  xvfb xdotool x11-apps x11-utils imagemagick strace \
   clang libclang-rt-14-dev llvm clang-format clang-tidy \
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev \
-  nasm dpkg-dev devscripts fakeroot file \
+  nasm dpkg-dev devscripts fakeroot file lintian desktop-file-utils appstream \
   wine wine32:i386 >/dev/null
 
 $SUDO touch "$stamp"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs every test: natively, natively with sanitizers, cross-compiled under
-# Wine, and the fuzzers; then checks format and lint over the native tree. Prints one
-# summary line per stage with its wall time; exits non-zero if any failed.
-#   scripts/test.sh [native|sanitizers|windows|fuzz|lint]...   (default: all five)
+# Builds and runs every test: natively, the Debian package made from the native tree,
+# natively with sanitizers, cross-compiled under Wine, and the fuzzers; then checks format
+# and lint over the native tree. Prints one summary line per stage with its wall time;
+# exits non-zero if any failed.
+#   scripts/test.sh [native|package|sanitizers|windows|fuzz|lint]...   (default: all six)
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -50,6 +51,21 @@ native() {
   configure_and_build "$root/$build" -DCMAKE_BUILD_TYPE=Release -DLAUNCHER_BENCH=ON
   local built=$?
   ctest --test-dir "$root/$build" --output-on-failure --timeout 300 -j"$jobs" && [ "$built" -eq 0 ]
+}
+
+# The Debian package of the native tree (configured as native() does, so nothing is
+# rebuilt after it), checked by packaging/check-package.sh.
+package() {
+  cmake -S "$root" -B "$root/$build" -G Ninja -DLAUNCHER_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
+    -DLAUNCHER_BENCH=ON >/dev/null || return 1
+  ninja -C "$root/$build" -j"$jobs" launcher install_files xprobe || return 1
+  local out="$root/$build/package"
+  rm -rf "$out"
+  (cd "$root/$build" && cpack -G DEB -B "$out") >"$out.log" 2>&1 || {
+    cat "$out.log"
+    return 1
+  }
+  "$root/packaging/check-package.sh" "$out"/*.deb "$root/$build/tools/xprobe/xprobe"
 }
 
 sanitized() {
@@ -145,19 +161,20 @@ lint() {
   LAUNCHER_BUILD="$build" "$root/scripts/lint.sh"
 }
 
-# Stages to run: all by default, or those named (native sanitizers windows fuzz lint).
+# Stages to run: all by default, or those named (native package sanitizers windows fuzz lint).
 stages=("$@")
-[ ${#stages[@]} -gt 0 ] || stages=(native sanitizers windows fuzz lint)
+[ ${#stages[@]} -gt 0 ] || stages=(native package sanitizers windows fuzz lint)
 start=$(date +%s)
 for stage in "${stages[@]}"; do
   case "$stage" in
     native) run_stage native native ;;
+    package) run_stage package package ;;
     sanitizers) run_stage sanitizers sanitized ;;
     windows) run_stage windows windows ;;
     fuzz) run_stage fuzz fuzzers ;;
     lint) run_stage lint lint ;;
     *)
-      echo "unknown stage: $stage (native, sanitizers, windows, fuzz, lint)" >&2
+      echo "unknown stage: $stage (native, package, sanitizers, windows, fuzz, lint)" >&2
       exit 2
       ;;
   esac

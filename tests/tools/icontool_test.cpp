@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "tools/icontool/decode.h"
 #include "tools/icontool/encode.h"
 
 namespace {
@@ -83,6 +84,30 @@ TEST(IconTool, IconFileHoldsColoursWithAlphaPerImage) {
   EXPECT_EQ(0xFF0000FFu, Dword(file, dib + 44));      // blue, opaque
   EXPECT_EQ(0x80u, file[dib + 48]);                   // AND mask: the left pixel shows through
   EXPECT_EQ(0xFFFF0000u, Dword(file, Dword(file, 18) + 40));  // the 1 x 1 image is red
+}
+
+TEST(IconTool, DecodesEveryImageTopRowFirst) {
+  const auto images = icontool::DecodeIcon(icontool::EncodeIcon(ParseArt(
+      "colour r ff0000\ncolour b 0000ff\nimage 1 1\nr\nimage 2 2\n.b\nr.\n", ArtKind::kIcon)));
+  ASSERT_EQ(2u, images.size());
+  EXPECT_EQ((std::vector<uint32_t>{0xFFFF0000u}), images[0].argb);
+  EXPECT_EQ(2, images[1].width);
+  EXPECT_EQ(2, images[1].height);
+  EXPECT_EQ((std::vector<uint32_t>{0, 0xFF0000FFu, 0xFFFF0000u, 0}), images[1].argb);
+
+  // Without alpha the AND mask decides: a 24-bit 1 x 2 image, green above a hole.
+  Bytes file = {0, 0, 1, 0, 1, 0, 1, 2, 0, 0, 1, 0, 24, 0, 56, 0, 0, 0, 22, 0, 0, 0};
+  const Bytes header = {40, 0, 0, 0, 1, 0, 0, 0, 4, 0, 0, 0, 1, 0, 24, 0};
+  file.insert(file.end(), header.begin(), header.end());
+  file.resize(file.size() + 24, 0);
+  const Bytes pixels = {9, 9, 9, 0, 0, 0xFF, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0};
+  file.insert(file.end(), pixels.begin(), pixels.end());  // rows bottom first
+  EXPECT_EQ((std::vector<uint32_t>{0xFF00FF00u, 0}), icontool::DecodeIcon(file)[0].argb);
+
+  Bytes truncated = icontool::EncodeIcon(ParseArt("image 2 2\n..\n..\n", ArtKind::kIcon));
+  truncated.pop_back();
+  for (const Bytes& bad : {truncated, Bytes{0, 0, 2, 0, 1, 0}, Bytes{0, 0, 1, 0, 0, 0}})
+    EXPECT_THROW(icontool::DecodeIcon(bad), icontool::IconError);
 }
 
 }  // namespace
