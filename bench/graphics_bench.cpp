@@ -89,7 +89,7 @@ void LibraryDecode(const Bytes& file) {
   JpegCreate(*context);
   JpegReadHeader(*context, data);
   context->cinfo.out_color_space = JCS_EXT_BGR;
-  JpegStartDecompress(*context);
+  JpegStartDecompress(*context, JpegRows::kBgr24);
   const size_t stride = context->cinfo.output_width * 3;
   // Fresh memory each run, as the reference decoder and the bitmap both get.
   std::vector<uint8_t> pixels(stride * context->cinfo.output_height);

@@ -16,12 +16,15 @@
 #include <memory>
 
 #include "classes/streams.h"
+#include "graphics/bitmap.h"
 #include "graphics/jpeg_decoder.h"
 #include "runtime/exception.h"
 
 namespace {
 
 constexpr int64_t kMaxDecodedPixels = 512 * 512;
+// Keeps the colour map reads from being optimised away.
+volatile unsigned colormapSum = 0;
 
 enum Mode : uint8_t {
   kPlain = 0,        // the launcher's settings: BGR rows
@@ -37,6 +40,17 @@ void ReadRows(JpegDecodeContext& context, uint8_t* pixels, size_t stride) {
     JSAMPROW row = &pixels[stride * cinfo.output_scanline];
     if (JpegReadScanlines(context, &row, 1) == 0) break;
   }
+}
+
+// Every colour map entry the image reads into a palette: one grey row, or the
+// blue, green and red rows.
+void ReadColormap(const jpeg_decompress_struct& cinfo) {
+  if (!cinfo.colormap) return;
+  const int rows = cinfo.out_color_space == JCS_GRAYSCALE ? 1 : 3;
+  unsigned sum = 0;
+  for (int c = 0; c < rows; ++c)
+    for (int i = 0; i < cinfo.actual_number_of_colors; ++i) sum += cinfo.colormap[c][i];
+  colormapSum = sum;
 }
 
 void Decode(TMemoryStream& data, uint8_t mode) {
@@ -62,19 +76,24 @@ void Decode(TMemoryStream& data, uint8_t mode) {
     cinfo.two_pass_quantize = FALSE;
     cinfo.dither_mode = JDITHER_ORDERED;
   }
-  if (cinfo.out_color_space == JCS_RGB) cinfo.out_color_space = JCS_EXT_BGR;
+  const JpegRows rows = cinfo.quantize_colors ? JpegRows::kIndexed8 : JpegRows::kBgr24;
   const bool buffered = mode == kProgressive && JpegHasMultipleScans(context);
   if (buffered) {
     cinfo.enable_2pass_quant = cinfo.two_pass_quantize;
     cinfo.buffered_image = TRUE;
   }
-  JpegStartDecompress(context);
-  const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
+  JpegStartDecompress(context, rows);
+  ReadColormap(cinfo);
+  // Rows as the bitmap lays them out, whatever the file holds, so a sample written
+  // past the last one the bitmap has is caught.
+  const auto width = static_cast<int32_t>(cinfo.output_width);
+  const size_t stride = DibRowBytes(width, rows == JpegRows::kIndexed8 ? 8 : 24);
   // Only the decoder writes these rows and nothing reads them: no zero fill needed.
   std::unique_ptr<uint8_t[]> pixels(new uint8_t[std::max<size_t>(stride * cinfo.output_height, 1)]);
   if (buffered) {
     do {
       JpegStartOutput(context, cinfo.input_scan_number);
+      ReadColormap(cinfo);
       ReadRows(context, pixels.get(), stride);
       JpegFinishOutput(context);
     } while (JpegConsumeInput(context) != JPEG_REACHED_EOI);

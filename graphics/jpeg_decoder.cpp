@@ -144,10 +144,48 @@ void ProgressMonitor(j_common_ptr cinfo) {
   RaiseJpegError(context.errorCode);
 }
 
+[[noreturn]] void Refuse(JpegDecodeContext& context, int code) {
+  context.errorCode = code;
+  RaiseJpegError(code);
+}
+
 void CheckFrameSize(JpegDecodeContext& context, int64_t width, int64_t height) {
-  if (width * height > jpeg_limits::kMaxPixels) {
-    context.errorCode = JERR_IMAGE_TOO_BIG;
-    RaiseJpegError(JERR_IMAGE_TOO_BIG);
+  if (width * height > jpeg_limits::kMaxPixels) Refuse(context, JERR_IMAGE_TOO_BIG);
+}
+
+// Sets the output colour space for `rows` and tells whether the library can fill
+// them from this file.
+bool ChooseOutput(JpegDecodeContext& context, JpegRows rows) {
+  jpeg_decompress_struct& cinfo = context.cinfo;
+  const int n = cinfo.num_components;
+  const J_COLOR_SPACE in = cinfo.jpeg_color_space;
+  const bool grey = n == 1 && in == JCS_GRAYSCALE;
+  const bool colour = n == 3 && (in == JCS_YCbCr || in == JCS_RGB);
+  const bool inks = n == 4 && (in == JCS_CMYK || in == JCS_YCCK);
+  // The library writes the DIB's blue-green-red order itself.
+  if (cinfo.out_color_space == JCS_RGB) cinfo.out_color_space = JCS_EXT_BGR;
+  const J_COLOR_SPACE out = cinfo.out_color_space;
+  context.fromInks = false;
+  if (rows == JpegRows::kIndexed8)
+    // The palette is made from a grey or blue-green-red colour map; the quantiser
+    // would make one of four rows from inks and of as many rows as an unknown
+    // file has components.
+    return cinfo.quantize_colors && (grey || colour) &&
+           (out == JCS_GRAYSCALE || (out == JCS_EXT_BGR && colour));
+  if (cinfo.quantize_colors) return false;
+  // The header asks for CMYK from both ink files (the library undoes YCCK's
+  // transform); turning inks into light is ours.
+  context.fromInks = inks && out == JCS_CMYK;
+  return context.fromInks || (colour && out == JCS_EXT_BGR);
+}
+
+// The light the inks leave, in the DIB's order. Files with an Adobe marker store
+// 255 minus each ink, as print tools write them; others the ink itself.
+void InksToBgr(const JSAMPLE* inks, JSAMPLE* bgr, JDIMENSION width, bool inverted) {
+  for (JDIMENSION x = 0; x < width; ++x, inks += 4, bgr += 3) {
+    const auto left = [&](int i) { return inverted ? int{inks[i]} : 255 - inks[i]; };
+    const int black = left(3);
+    for (int i = 0; i < 3; ++i) bgr[i] = static_cast<JSAMPLE>((left(2 - i) * black + 127) / 255);
   }
 }
 
@@ -170,6 +208,9 @@ void JpegCreate(JpegDecodeContext& context) {
   context.errorCode = 0;
   context.created = false;
   context.progressHook = nullptr;
+  context.fromInks = false;
+  context.scratch = nullptr;
+  context.scratchLines = 0;
   context.err = kErrorTemplate;
   context.cinfo.err = &context.err;
   context.cinfo.client_data = &context;
@@ -224,14 +265,21 @@ void JpegCalcOutputDimensions(JpegDecodeContext& context) {
   jpeg_calc_output_dimensions(&context.cinfo);
 }
 
-void JpegStartDecompress(JpegDecodeContext& context) {
+void JpegStartDecompress(JpegDecodeContext& context, JpegRows rows) {
+  jpeg_decompress_struct& cinfo = context.cinfo;
+  if (!ChooseOutput(context, rows)) Refuse(context, JERR_CONVERSION_NOTIMPL);
   {
     JPEG_GUARD(context);
-    jpeg_calc_output_dimensions(&context.cinfo);
+    jpeg_calc_output_dimensions(&cinfo);
   }
-  CheckFrameSize(context, context.cinfo.output_width, context.cinfo.output_height);
+  CheckFrameSize(context, cinfo.output_width, cinfo.output_height);
   JPEG_GUARD(context);
-  jpeg_start_decompress(&context.cinfo);
+  jpeg_start_decompress(&cinfo);
+  if (context.fromInks) {
+    context.scratchLines = static_cast<unsigned>(std::max(cinfo.rec_outbuf_height, 1));
+    context.scratch = cinfo.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                              cinfo.output_width * 4, context.scratchLines);
+  }
 }
 
 int JpegConsumeInput(JpegDecodeContext& context) {
@@ -244,9 +292,20 @@ void JpegStartOutput(JpegDecodeContext& context, int scanNumber) {
   jpeg_start_output(&context.cinfo, scanNumber);
 }
 
-unsigned JpegReadScanlines(JpegDecodeContext& context, JSAMPARRAY rows, unsigned maxLines) {
+namespace {
+unsigned ReadInto(JpegDecodeContext& context, JSAMPARRAY rows, unsigned maxLines) {
   JPEG_GUARD(context);
   return jpeg_read_scanlines(&context.cinfo, rows, maxLines);
+}
+}  // namespace
+
+unsigned JpegReadScanlines(JpegDecodeContext& context, JSAMPARRAY rows, unsigned maxLines) {
+  if (!context.fromInks) return ReadInto(context, rows, maxLines);
+  const unsigned got = ReadInto(context, context.scratch, std::min(maxLines, context.scratchLines));
+  for (unsigned i = 0; i < got; ++i)
+    InksToBgr(context.scratch[i], rows[i], context.cinfo.output_width,
+              context.cinfo.saw_Adobe_marker != 0);
+  return got;
 }
 
 void JpegFinishOutput(JpegDecodeContext& context) {

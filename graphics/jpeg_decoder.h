@@ -41,6 +41,10 @@ constexpr int ScanLimit(int64_t pixels) {
 constexpr int kInputBlock = 4096;
 }  // namespace jpeg_limits
 
+// The rows a decoding run fills, laid out as the bitmap's: 24-bit blue-green-red
+// pixels, or 8-bit indices into the decoder's colour map (grey, or blue-green-red).
+enum class JpegRows : uint8_t { kBgr24, kIndexed8 };
+
 struct JpegDecodeContext;
 
 // Called by the progress monitor with the context; may throw (the exception is
@@ -80,6 +84,11 @@ struct JpegDecodeContext {
   int errorCode;
   bool created;
   JpegProgressHook progressHook;
+  // CMYK output (from CMYK or YCCK files) is read into `scratch` and turned into
+  // blue-green-red there, so the caller's rows only ever get three bytes a pixel.
+  bool fromInks;
+  JSAMPARRAY scratch;
+  unsigned scratchLines;
 };
 
 // Every call below raises EJPEG "JPEG error #%d" with the library's message code,
@@ -97,9 +106,15 @@ void JpegAttachProgress(JpegDecodeContext& context, JpegProgressHook hook, void*
 void JpegReadHeader(JpegDecodeContext& context, TStream& data);
 bool JpegHasMultipleScans(JpegDecodeContext& context);
 void JpegCalcOutputDimensions(JpegDecodeContext& context);
-void JpegStartDecompress(JpegDecodeContext& context);
+// Makes the output fit `rows` before the library starts: colour files give
+// blue-green-red as they are, CMYK and YCCK files (24-bit rows only) are converted
+// row by row, grey and colour files may be quantised for 8-bit rows. Anything else
+// (other colour spaces or component counts, inks on 8-bit rows) raises EJPEG with
+// JERR_CONVERSION_NOTIMPL before any row exists.
+void JpegStartDecompress(JpegDecodeContext& context, JpegRows rows);
 int JpegConsumeInput(JpegDecodeContext& context);
 void JpegStartOutput(JpegDecodeContext& context, int scanNumber);
+// Each of `rows` takes output_width pixels of the kind JpegStartDecompress was given.
 unsigned JpegReadScanlines(JpegDecodeContext& context, JSAMPARRAY rows, unsigned maxLines);
 void JpegFinishOutput(JpegDecodeContext& context);
 void JpegFinishDecompress(JpegDecodeContext& context);

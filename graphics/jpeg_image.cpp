@@ -289,8 +289,6 @@ void TJPEGImage::PrepareDecoder(JpegDecodeContext& context) {
     cinfo.two_pass_quantize = FALSE;
     cinfo.dither_mode = JDITHER_ORDERED;
   }
-  // The library writes the DIB's blue-green-red order itself.
-  if (cinfo.out_color_space == JCS_RGB) cinfo.out_color_space = JCS_EXT_BGR;
   context.savedDctMethod = cinfo.dct_method;
   context.savedTwoPassQuantize = cinfo.two_pass_quantize != 0;
   context.savedDitherMode = cinfo.dither_mode;
@@ -352,8 +350,10 @@ TBitmap* TJPEGImage::DecodeToBitmap() {
   std::exception_ptr failure;
   bool aborted = false;
   try {
-    bitmap_->SetPixelLayout(
-        OutputFormat == ofIndexed8 || cinfo.out_color_space == JCS_GRAYSCALE ? px8Bit : px24Bit);
+    const JpegRows rows = OutputFormat == ofIndexed8 || cinfo.out_color_space == JCS_GRAYSCALE
+                              ? JpegRows::kIndexed8
+                              : JpegRows::kBgr24;
+    bitmap_->SetPixelLayout(rows == JpegRows::kIndexed8 ? px8Bit : px24Bit);
     ReportProgress(this, psStarting, 0, false, kEmptyRect, std::string());
     if (tempPalette_) {
       if (OutputFormat == ofIndexed8) {
@@ -374,7 +374,7 @@ TBitmap* TJPEGImage::DecodeToBitmap() {
         tempPalette_ = nullptr;
       }
     }
-    JpegStartDecompress(context);
+    JpegStartDecompress(context, rows);
     bitmap_->SetImageWidth(static_cast<int>(cinfo.output_width));
     bitmap_->SetImageHeight(static_cast<int>(cinfo.output_height));
 

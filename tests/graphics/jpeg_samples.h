@@ -28,8 +28,11 @@ inline uint8_t Gradient(int x, int y, int c) {
   return static_cast<uint8_t>((x * 7 + y * 3 + c * 80) & 0xFF);
 }
 
-inline Bytes EncodeJpeg(int width, int height, int components, bool progressive,
-                        const Painter& paint = Gradient) {
+// Compresses `components` painted samples per pixel given in colour space `in`;
+// `setup` runs after the library's defaults (to choose what the file stores).
+inline Bytes Compress(int width, int height, int components, J_COLOR_SPACE in,
+                      const std::function<void(jpeg_compress_struct&)>& setup,
+                      const Painter& paint) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -40,10 +43,10 @@ inline Bytes EncodeJpeg(int width, int height, int components, bool progressive,
   cinfo.image_width = width;
   cinfo.image_height = height;
   cinfo.input_components = components;
-  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  cinfo.in_color_space = in;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, 90, TRUE);
-  if (progressive) jpeg_simple_progression(&cinfo);
+  setup(cinfo);
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<JSAMPLE> row(static_cast<size_t>(width) * components);
   while (cinfo.next_scanline < cinfo.image_height) {
@@ -58,6 +61,63 @@ inline Bytes EncodeJpeg(int width, int height, int components, bool progressive,
   jpeg_destroy_compress(&cinfo);
   free(out);
   return result;
+}
+
+inline Bytes EncodeJpeg(int width, int height, int components, bool progressive,
+                        const Painter& paint = Gradient) {
+  return Compress(
+      width, height, components, components == 1 ? JCS_GRAYSCALE : JCS_RGB,
+      [&](jpeg_compress_struct& cinfo) {
+        if (progressive) jpeg_simple_progression(&cinfo);
+      },
+      paint);
+}
+
+// The inks that leave the light `rgb` paints: black takes what all three share.
+// Print tools store 255 minus each ink, and say so with an Adobe marker.
+inline Painter InksOf(const Painter& rgb, bool inverted) {
+  return [=](int x, int y, int c) -> uint8_t {
+    const int r = rgb(x, y, 0), g = rgb(x, y, 1), b = rgb(x, y, 2);
+    const int light = std::max({r, g, b});
+    int ink = 255 - light;
+    if (c < 3 && light > 0) ink = ((light - rgb(x, y, c)) * 255 + light / 2) / light;
+    if (c < 3 && light == 0) ink = 0;
+    return static_cast<uint8_t>(inverted ? 255 - ink : ink);
+  };
+}
+
+// The picture `rgb` paints, stored as CMYK or YCCK (with the Adobe marker the
+// library writes for both, or CMYK without it).
+inline Bytes EncodeInks(int width, int height, J_COLOR_SPACE stored, bool adobe, bool progressive,
+                        const Painter& rgb) {
+  return Compress(
+      width, height, 4, JCS_CMYK,
+      [&](jpeg_compress_struct& cinfo) {
+        jpeg_set_colorspace(&cinfo, stored);
+        cinfo.write_Adobe_marker = adobe ? TRUE : FALSE;
+        if (progressive) jpeg_simple_progression(&cinfo);
+      },
+      InksOf(rgb, adobe));
+}
+
+// A file of `components` samples per pixel in no colour space the library knows,
+// in scans of at most four components (all a scan may hold).
+inline Bytes EncodeUnknown(int width, int height, int components) {
+  std::vector<jpeg_scan_info> scans;
+  for (int first = 0; first < components; first += MAX_COMPS_IN_SCAN) {
+    jpeg_scan_info scan = {};
+    scan.comps_in_scan = std::min(components - first, MAX_COMPS_IN_SCAN);
+    for (int i = 0; i < scan.comps_in_scan; ++i) scan.component_index[i] = first + i;
+    scan.Se = DCTSIZE2 - 1;
+    scans.push_back(scan);
+  }
+  return Compress(
+      width, height, components, JCS_UNKNOWN,
+      [&](jpeg_compress_struct& cinfo) {
+        cinfo.scan_info = scans.data();
+        cinfo.num_scans = static_cast<int>(scans.size());
+      },
+      Gradient);
 }
 
 // Offset of the first marker `code` (after FF D8), or npos.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -417,6 +419,89 @@ TEST_F(JpegTest, DecodeOptionsShapeTheBitmap) {
     EXPECT_EQ(b->ImageWidth(), 32 >> scale);
     EXPECT_EQ(b->ImageHeight(), 16 >> scale);
     EXPECT_EQ(b->PixelLayout(), px24Bit);
+  }
+}
+
+// CMYK and YCCK files draw as the same picture stored as YCbCr does, on every path
+// that gives 24-bit rows; whatever no bitmap row can hold is refused before any
+// pixel is written, and the bitmap stays empty.
+TEST_F(JpegTest, InkAndUnknownColourSpaces) {
+  EXPECT_EQ(JERR_CONVERSION_NOTIMPL, 27);
+  constexpr int kWidth = 48, kHeight = 40;
+  // Red across, green down, blue falling: bright, dark and saturated corners.
+  const samples::Painter light = [](int x, int y, int c) -> uint8_t {
+    const int v[3] = {x * 255 / (kWidth - 1), y * 255 / (kHeight - 1),
+                      255 - (x + y) * 255 / (kWidth + kHeight - 2)};
+    return static_cast<uint8_t>(v[c]);
+  };
+  const Bytes cmyk = samples::EncodeInks(kWidth, kHeight, JCS_CMYK, true, false, light);
+  const Bytes plainInks = samples::EncodeInks(kWidth, kHeight, JCS_CMYK, false, false, light);
+  const Bytes ycck = samples::EncodeInks(kWidth, kHeight, JCS_YCCK, true, false, light);
+  const Bytes progressive = samples::EncodeInks(kWidth, kHeight, JCS_YCCK, true, true, light);
+  const Bytes two = samples::EncodeUnknown(kWidth, kHeight, 2);
+  const Bytes five = samples::EncodeUnknown(kWidth, kHeight, 5);
+  struct Case {
+    const char* name;
+    const Bytes& file;
+    TJPEGPixelFormat format;
+    bool gray;
+    TJPEGScale scale;
+    bool shown;  // ShowProgressively
+    int error;   // 0: drawn as the YCbCr file is
+  } cases[] = {
+      {"cmyk", cmyk, ofRGB24, false, scFull, false, 0},
+      {"cmyk without marker", plainInks, ofRGB24, false, scFull, false, 0},
+      {"ycck", ycck, ofRGB24, false, scFull, false, 0},
+      {"ycck halved", ycck, ofRGB24, false, scHalf, false, 0},
+      {"progressive", progressive, ofRGB24, false, scFull, false, 0},
+      {"progressive shown", progressive, ofRGB24, false, scQuarter, true, 0},
+      {"cmyk indexed", cmyk, ofIndexed8, false, scFull, false, JERR_CONVERSION_NOTIMPL},
+      {"ycck gray", ycck, ofRGB24, true, scFull, false, JERR_CONVERSION_NOTIMPL},
+      {"two", two, ofRGB24, false, scFull, false, JERR_CONVERSION_NOTIMPL},
+      {"two indexed", two, ofIndexed8, false, scFull, false, JERR_CONVERSION_NOTIMPL},
+      {"two gray", two, ofRGB24, true, scFull, false, JERR_CONVERSION_NOTIMPL},
+      {"five", five, ofRGB24, false, scHalf, false, JERR_CONVERSION_NOTIMPL},
+  };
+  for (const Case& c : cases) {
+    for (TJPEGPerformance speed : {dqBestQuality, dqBestSpeed}) {
+      SCOPED_TRACE(std::string(c.name) + (speed == dqBestSpeed ? ", fast" : ""));
+      auto decode = [&](const Bytes& file, std::string& error) {
+        ImagePtr image = Load(file);
+        image->OutputFormat = c.format;
+        image->GrayOutput = c.gray;
+        image->DecodeScale = c.scale;
+        image->DecodeSpeed = speed;
+        image->ShowProgressively = c.shown;
+        EXPECT_EQ(image->ImageWidth(), kWidth >> c.scale);  // from the header alone
+        error = MessageOf<EJPEG>([&] { image->DecodeToBitmap(); });
+        return image;
+      };
+      std::string error;
+      ImagePtr image = decode(c.file, error);
+      EXPECT_FALSE(image->Data()->grayscale);
+      TBitmap* b = image->DecodedBitmap();
+      ASSERT_NE(b, nullptr);
+      if (c.error) {
+        EXPECT_EQ(error, ErrorText(c.error));
+        EXPECT_TRUE(b->IsEmpty());
+        continue;
+      }
+      ASSERT_EQ(error, "");
+      ImagePtr plain = decode(samples::EncodeJpeg(kWidth, kHeight, 3, c.shown, light), error);
+      ASSERT_EQ(error, "");
+      TBitmap* p = plain->DecodedBitmap();
+      ASSERT_EQ(b->PixelLayout(), px24Bit);
+      ASSERT_EQ(b->ImageWidth(), p->ImageWidth());
+      ASSERT_EQ(b->ImageHeight(), p->ImageHeight());
+      int worst = 0;
+      for (int y = 0; y < b->ImageHeight(); ++y) {
+        const auto* rb = static_cast<const uint8_t*>(b->ScanLineAddress(y));
+        const auto* rp = static_cast<const uint8_t*>(p->ScanLineAddress(y));
+        for (int x = 0; x < b->ImageWidth() * 3; ++x)
+          worst = std::max(worst, std::abs(rb[x] - rp[x]));
+      }
+      EXPECT_LE(worst, 16);
+    }
   }
 }
 
