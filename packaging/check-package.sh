@@ -9,6 +9,8 @@ set -u
 deb=$1
 xprobe=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tests/e2e/x_session.sh
+. "$here/../tests/e2e/x_session.sh"
 work=$(mktemp -d)
 failures=0
 passed=0
@@ -33,14 +35,6 @@ check() { # check <name> <command...>
     return 1
   fi
 }
-wait_until() { # wait_until <seconds> <command...>
-  local deadline=$(($(date +%s%N) + $1 * 1000000000)) && shift
-  until "$@"; do
-    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
-    sleep 0.05
-  done
-}
-
 # Warnings count as failures: one that is accepted goes into an overrides file with its
 # reason, shipped in the package.
 check "lintian: no errors or warnings" lintian --allow-root --fail-on error,warning "$deb"
@@ -66,34 +60,16 @@ for edition in eng rus; do
   chmod +x "$folder/$edition/brasslantern.exe"
 done
 
-Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-wait_until 10 test -s "$work/display" || {
+start_xvfb "$work" 1024x768 || {
   echo "not ok - Xvfb did not start"
   exit 1
 }
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
 
 (cd "$folder" && exec "$exe" </dev/null >"$work/launcher.out" 2>&1) &
 pid=$!
-window() { # the launcher's visible 846 x 531 window; sets $wx $wy
-  local id WIDTH HEIGHT X Y
-  for id in $(xdotool search --onlyvisible --classname '^launcher$' 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-    [ "$WIDTH x $HEIGHT" = "846 x 531" ] && wx=$X wy=$Y && return 0
-  done
-  return 1
-}
-# ENGLISH, green on the black strip at (8 + 293, 496 + 4) in the window.
-english_drawn() {
-  local count
-  count=$("$xprobe" ink $((wx + 301)) $((wy + 500)) 72 19 008000 8 | awk '{print $2}')
-  [ "${count:-0}" -ge 50 ]
-}
 exited() { ! kill -0 "$pid" 2>/dev/null; }
 status=""
-if check "window shown" wait_until 20 window && check "ENGLISH drawn" wait_until 20 english_drawn; then
+if check "window shown" wait_until 20 find_window && check "ENGLISH drawn" wait_until 20 word_drawn 301 72; then
   xdotool mousemove $((wx + 330)) $((wy + 509)) click 1
   if check "ENGLISH: launcher ended" wait_until 20 exited; then
     wait "$pid"

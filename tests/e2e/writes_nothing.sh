@@ -30,19 +30,13 @@ for tool in strace Xvfb xdotool; do
   }
 done
 
-# wait_until <seconds> <command...>: polls until the command succeeds or the deadline passes.
-wait_until() {
-  local deadline=$(($(date +%s%N) + $1 * 1000000000)) && shift
-  until "$@"; do
-    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
-    sleep 0.05
-  done
-}
+# shellcheck source=tests/e2e/x_session.sh
+. "$(dirname "$0")/x_session.sh"
 
-server="" pid=""
+xvfb="" pid=""
 cleanup() {
   [ -z "$pid" ] || kill "$pid" 2>/dev/null
-  [ -z "$server" ] || kill "$server" 2>/dev/null
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null
   chmod -R u+w "$work" 2>/dev/null
 }
 trap cleanup EXIT
@@ -54,14 +48,10 @@ mkdir -p "$home" "$work/run"
 chmod 555 "$home"
 trace="$work/trace"
 
-Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$work/display" 2>"$work/xvfb.log" &
-server=$!
-wait_until 10 test -s "$work/display" || {
+start_xvfb "$work" 1280x1024 || {
   echo "Xvfb did not start"
   exit 1
 }
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
 
 # Write-like calls on paths, and those on descriptors.
 calls=open,openat,openat2,creat,mkdir,mkdirat,rename,renameat,renameat2,unlink,unlinkat,rmdir
@@ -75,27 +65,9 @@ calls+=,setxattr,lsetxattr,fsetxattr,removexattr,lremovexattr,fremovexattr
   strace -f -qq -o "$trace" -e trace="%file,$calls" "$exe" </dev/null >"$work/out" 2>&1) &
 pid=$!
 
-# The 846 x 531 window; sets $wx $wy.
-find_window() {
-  local id WIDTH HEIGHT X Y
-  for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-    if [ "${WIDTH:-0}" = 846 ] && [ "${HEIGHT:-0}" = 531 ]; then
-      wx=$X wy=$Y
-      return 0
-    fi
-  done
-  return 1
-}
-# The green of the words in the strip at the bottom: the window is painted and takes clicks.
-words_drawn() {
-  local count
-  count=$("$xprobe" ink $((wx + 489)) $((wy + 500)) 39 19 008000 8 | awk '{print $2}')
-  [ "${count:-0}" -ge 50 ]
-}
 exited() { ! kill -0 "$pid" 2>/dev/null; }
 
-if ! wait_until 60 find_window || ! wait_until 60 words_drawn; then
+if ! wait_until 60 find_window || ! wait_until 60 word_drawn 489 39; then
   echo "not ok - the launcher's window was not shown and painted"
   tail -n 20 "$work/out"
   exit 1
