@@ -175,7 +175,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 
   if (!Send(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
     if (Peek(handle)) DestroyWindow(handle);
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
   if (!(window = Peek(handle))) return nullptr;
@@ -224,7 +224,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
   Window* window = Find(hWnd);
   if (!window) return FALSE;
   if (window->thread != GetCurrentThreadId()) {
-    SetLastError(5 /* ERROR_ACCESS_DENIED */);
+    SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   if (window->destroying) return TRUE;
