@@ -97,9 +97,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
   if (X == CW_USEDEFAULT) {
     if (overlapped) {
       X = kDefaultX;
-      if (Y != CW_USEDEFAULT && Y != 0) {
-        // Windows treats Y as the show command here; the position is the default.
-      }
+      // Windows reads Y as the show command here; the position is the default either way.
       Y = kDefaultY;
     } else {
       X = Y = 0;
