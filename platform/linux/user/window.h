@@ -95,7 +95,6 @@ struct Window {
   bool needSize = false;       // overlapped: first WM_SIZE/WM_MOVE wait for ShowWindow
   HWND lastActivePopup = nullptr;
 
-  bool IsTopLevel() const { return (style & WS_CHILD) == 0 || parent == nullptr; }
   bool IsVisibleFlag() const { return (style & WS_VISIBLE) != 0; }
 };
 
@@ -115,9 +114,6 @@ std::vector<HWND>& Siblings(const Window& window);
 
 // The top-level window a window belongs to (itself for a top-level window).
 Window* TopLevelOf(Window* window);
-// Visible top-level window whose window rectangle holds `screen`, topmost first;
-// nullptr when none.
-HWND TopLevelAt(POINT screen);
 // True when the window and every ancestor are visible.
 bool IsShowing(const Window& window);
 
@@ -144,7 +140,5 @@ bool Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Input messages (mouse, keyboard) for a window's thread: retrieved after posted messages,
 // before WM_PAINT and WM_TIMER, with their own time and position.
 void PostInput(const MSG& message);
-// Wakes a thread blocked in WaitMessage/GetMessage (any thread may call it).
-void WakeThread(DWORD thread);
 
 }  // namespace linux_user
