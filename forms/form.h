@@ -27,8 +27,6 @@ class TCustomForm : public TScrollingWinControl, public FormLink {
   // --- close protocol and showing ---------------------------------------------------
   void CloseForm() override;
   bool QueryClose();
-  // Visible := true and to the front.
-  void ShowForm();
   void HideForm() { SetVisible(false); }
   // Destroys the form once the current message's handling has returned.
   void ReleaseForm();
