@@ -60,10 +60,6 @@ class TScreen : public TComponent {
   // Asked afresh on every call.
   int ScreenWidth() const;
   int ScreenHeight() const;
-  int VirtualLeft() const;
-  int VirtualTop() const;
-  int VirtualWidth() const;
-  int VirtualHeight() const;
   // LOGPIXELSY of the screen, taken once at creation.
   int ScreenPixelsPerInch() const { return pixelsPerInch_; }
   HKL DefaultKeyboardLayout() const { return keyboardLayout_; }
