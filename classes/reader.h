@@ -156,7 +156,6 @@ class TReader : public TFiler {
   void ResolveGlobalReferencesRetrying();
   bool RecoverChild(const class Exception& error, TComponent*& component, bool created);
   void SkipCollectionBody();
-  void CheckAndReadExact(void* dest, int32_t count);
   std::string ReadAnsiBytes(TValueType tag);
   const ClassMetadata& FindComponentClass(const std::string& className);
 

@@ -178,13 +178,11 @@ class TWinControl : public TControl {
 
  private:
   friend class TControl;
-  void WindowMouseMessage(MessageRecord& m);
   void TrackMouseTarget(MessageRecord& m);
   void MarkRecreating(bool on);
   void RegisterWindowClass(CreationParams& params);
   void AttachWindowProperties(HWND window);
   void PlaceInNativeZOrder();
-  void ApplyShowing(bool showing);
   void SaveCaptionFromWindow();
   void PaddingChanged(TObject* sender);
   void SetMouseControl(TControl* control);
