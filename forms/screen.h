@@ -75,15 +75,12 @@ class TScreen : public TComponent {
   TMonitor* MainMonitor();
 
   // --- fonts ----------------------------------------------------------------------
-  TFont& IconFont() const { return *iconFont_; }
   TFont& MenuFont() const { return *menuFont_; }
-  TFont& HintFont() const { return *hintFont_; }
   void ReloadScreenFonts();
 
   // --- cursors --------------------------------------------------------------------
   HCURSOR CursorHandleFor(int16_t id) const { return cursors_.HandleFor(id); }
   HCURSOR DefaultCursorHandle() const { return cursors_.DefaultHandle(); }
-  void SetCursorHandle(int16_t id, HCURSOR handle) { cursors_.SetHandle(id, handle); }
   const CursorTable& Cursors() const { return cursors_; }
   int16_t CursorOverride() const { return cursorOverride_; }
   void SetCursorOverride(int16_t id);
