@@ -49,7 +49,6 @@ class TComponent : public TPersistent {
   TComponent* Owner() const { return owner_; }
   const std::string& Name() const { return name_; }
   int32_t Tag() const { return tag_; }
-  void SetTag(int32_t tag) { tag_ = tag; }
 
   TComponentState State() const { return state_; }
   bool HasState(TComponentState flags) const { return (state_ & flags) != 0; }
@@ -57,8 +56,6 @@ class TComponent : public TPersistent {
   void ExcludeState(TComponentState flags) { state_ &= static_cast<TComponentState>(~flags); }
   TComponentStyle Style() const { return style_; }
   bool HasStyle(TComponentStyle flags) const { return (style_ & flags) != 0; }
-  void IncludeStyle(TComponentStyle flags) { style_ |= flags; }
-  void ExcludeStyle(TComponentStyle flags) { style_ &= static_cast<TComponentStyle>(~flags); }
   // Design position: low half the defined property Left, high half Top.
   int32_t DesignInfo() const { return designInfo_; }
   void SetDesignInfo(int32_t info) { designInfo_ = info; }

@@ -33,14 +33,11 @@ class TFiler {
                           const TStreamProc& writeProc, bool hasData) = 0;
 
   TStream& Stream() const { return stream_; }
-  int BufferSize() const { return bufferSize_; }
   TComponent* Root() const { return root_; }
   virtual void SetRoot(TComponent* root) { root_ = root; }
   // The object a writer compares against to decide what to store; none when reading.
   TPersistent* Ancestor() const { return ancestor_; }
   void SetAncestor(TPersistent* ancestor) { ancestor_ = ancestor; }
-  // The component in whose owned list names are resolved.
-  TComponent* LookupRoot() const { return lookupRoot_; }
 
  protected:
   TStream& stream_;

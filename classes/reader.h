@@ -107,11 +107,8 @@ class TReader : public TFiler {
   // --- state ----------------------------------------------------------------
   void SetRoot(TComponent* root) override;
   TComponent* Owner() const { return owner_; }
-  void SetOwner(TComponent* owner) { owner_ = owner; }
   TComponent* Parent() const { return parent_; }
   void SetParent(TComponent* parent) { parent_ = parent; }
-  // The path segment being read; cleared when a declared value consumed it.
-  const std::string& PropName() const { return propName_; }
   // Position in the stream of the next byte the reader will use.
   int64_t Position() const;
 
@@ -156,7 +153,6 @@ class TReader : public TFiler {
   void ResolveGlobalReferencesRetrying();
   bool RecoverChild(const class Exception& error, TComponent*& component, bool created);
   void SkipCollectionBody();
-  void CheckAndReadExact(void* dest, int32_t count);
   std::string ReadAnsiBytes(TValueType tag);
   const ClassMetadata& FindComponentClass(const std::string& className);
 

@@ -9,7 +9,7 @@
 # generated input under DEPENDS so it is made first; the custom command making it must be
 # in the same CMakeLists.txt as this call. The cursors and icons (global property
 # LAUNCHER_IMAGE_FILES, target resource_images) are made first for every script.
-set(LAUNCHER_GENERATED_RESOURCES ${CMAKE_BINARY_DIR}/resources)
+set(LAUNCHER_GENERATED_RESOURCES ${PROJECT_BINARY_DIR}/resources)
 file(MAKE_DIRECTORY ${LAUNCHER_GENERATED_RESOURCES})
 
 function(launcher_resource_library target script)

@@ -76,7 +76,6 @@ class TControl : public TComponent {
   void Hide() { SetVisible(false); }
   bool Enabled() const { return enabled_; }
   virtual void SetEnabled(bool value);
-  virtual bool EffectiveEnabled() const { return enabled_; }
   TFont* Font() const { return font_.get(); }
   void SetFont(const TFont* value) { font_->Assign(value); }
   bool ParentFont() const { return parentFont_; }
@@ -96,7 +95,6 @@ class TControl : public TComponent {
   uint8_t ScalingFlags() const { return scalingFlags_; }
   void SetScalingFlags(uint8_t flags) { scalingFlags_ = flags; }
   bool IsControl() const { return isControl_; }
-  void SetIsControl(bool value) { isControl_ = value; }
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& value) { hint_ = value; }
   bool ShowHint() const { return showHint_; }
@@ -111,8 +109,6 @@ class TControl : public TComponent {
 
   TSizeConstraints* Constraints() const { return constraints_.get(); }
   void SetConstraints(const TSizeConstraints* value) { constraints_->Assign(value); }
-  TMargins* Margins() const { return margins_.get(); }
-  void SetMargins(const TMargins* value) { margins_->Assign(value); }
   bool AlignWithMargins() const { return HasTrait(ctAlignWithMargins); }
   void SetAlignWithMargins(bool value);
 
@@ -121,7 +117,6 @@ class TControl : public TComponent {
   void SetAlign(TAlign value);
   TAnchors Anchors() const { return anchors_; }
   void SetAnchors(TAnchors value);
-  bool AnchorMove() const { return anchorMove_; }
   POINT AnchorRules() const { return anchorRules_; }
   POINT AnchorParentSize() const { return anchorParentSize_; }
   void CaptureAnchorRules();

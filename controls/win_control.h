@@ -65,7 +65,6 @@ class TWinControl : public TControl {
   LRESULT WindowEntry(UINT msg, WPARAM wparam, LPARAM lparam);
   void HandleControlMessage(MessageRecord& message) override;
   void HandleUnclaimed(MessageRecord& message) override;
-  WNDPROC DefaultWindowProc() const { return defaultProc_; }
 
   // --- appearance -----------------------------------------------------------------------
   TBrush* Brush() const { return brush_.get(); }
@@ -88,7 +87,6 @@ class TWinControl : public TControl {
   void ResumeArrange();
   void RearrangeFor(TControl* child);
   void Rearrange() { RearrangeFor(nullptr); }
-  int16_t ArrangeLevel() const { return arrangeLevel_; }
   virtual void ShrinkClientArea(RECT& rect);
   virtual void ArrangeChildren(TControl* moved, RECT& rect);
   virtual bool CustomOrderBefore(TControl* c1, TControl* c2);
@@ -106,7 +104,6 @@ class TWinControl : public TControl {
   // Hands a mouse message to the child under it (or holding the capture); true if taken.
   bool RouteMouseToChild(MessageRecord& message);
   TControl* MouseControl() const { return mouseControl_; }
-  bool MouseInClient() const { return mouseInClient_; }
 
   // --- painting (win_control_paint.cpp) --------------------------------------------------------
   virtual void PaintOwnSurface(HDC dc);
@@ -178,13 +175,11 @@ class TWinControl : public TControl {
 
  private:
   friend class TControl;
-  void WindowMouseMessage(MessageRecord& m);
   void TrackMouseTarget(MessageRecord& m);
   void MarkRecreating(bool on);
   void RegisterWindowClass(CreationParams& params);
   void AttachWindowProperties(HWND window);
   void PlaceInNativeZOrder();
-  void ApplyShowing(bool showing);
   void SaveCaptionFromWindow();
   void PaddingChanged(TObject* sender);
   void SetMouseControl(TControl* control);

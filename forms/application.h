@@ -62,9 +62,6 @@ class TApplication : public TComponent {
   // Hints: only the switch; no hint window is ever shown by this system.
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool value) { showHint_ = value; }
-  const std::string& HintText() const { return hint_; }
-  HWND DialogHandle() const { return dialogHandle_; }
-  void SetDialogHandle(HWND dialog) { dialogHandle_ = dialog; }
   // While set, forms drop WM_ACTIVATE, WM_SETFOCUS and WM_KILLFOCUS.
   bool FocusMessagesSuppressed() const { return focusSuppressed_; }
   bool UpdateFormatSettings() const { return updateFormatSettings_; }

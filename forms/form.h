@@ -27,8 +27,6 @@ class TCustomForm : public TScrollingWinControl, public FormLink {
   // --- close protocol and showing ---------------------------------------------------
   void CloseForm() override;
   bool QueryClose();
-  // Visible := true and to the front.
-  void ShowForm();
   void HideForm() { SetVisible(false); }
   // Destroys the form once the current message's handling has returned.
   void ReleaseForm();
@@ -59,19 +57,16 @@ class TCustomForm : public TScrollingWinControl, public FormLink {
   void SetScaled(bool value);
   bool OldCreateOrder() const { return oldCreateOrder_; }
   void SetOldCreateOrder(bool value) { oldCreateOrder_ = value; }
-  int32_t StoredTextHeight() const { return textHeight_; }
   // While the definition is read these only keep the value for the end of reading.
   void SetFormClientWidth(int32_t value);
   void SetFormClientHeight(int32_t value);
   int32_t FormClientWidth() { return ClientWidth(); }
   int32_t FormClientHeight() { return ClientHeight(); }
-  TWinControl* ActiveControl() const { return activeControl_; }
   // Raises EInvalidOperation "Cannot focus a disabled or invisible window" for the form
   // itself, a control of another form or (outside loading) one that cannot take focus.
   void SetActiveControl(TWinControl* control);
   bool IsActiveWindow() const { return isActiveWindow_; }
   bool KeyPreview() const { return keyPreview_; }
-  void SetKeyPreview(bool value) { keyPreview_ = value; }
   TControlCanvas* Canvas() const { return canvas_.get(); }
 
   // --- events -------------------------------------------------------------------------

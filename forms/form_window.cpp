@@ -255,11 +255,6 @@ void TCustomForm::SetVisible(bool value) {
   TControl::SetVisible(value);
 }
 
-void TCustomForm::ShowForm() {
-  SetVisible(true);
-  if (HandleAllocated()) BringWindowToTop(HandleValue());
-}
-
 void TCustomForm::ReleaseForm() { PostMessageA(Handle(), IM_RELEASE, 0, 0); }
 
 void TCustomForm::HandleShowingChanged(MessageRecord& /*m*/) {

@@ -12,6 +12,9 @@
 
 namespace {
 
+// Looked up at start-up as the framework does; only translucent forms would call it, and
+// none draws here, so nothing outside this file reads it.
+using SetLayeredWindowAttributesFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 SetLayeredWindowAttributesFunction layeredWindowAttributes = nullptr;
 std::unique_ptr<FormsControlsHost> host;
 ControlsHost* previousHost = nullptr;
@@ -62,5 +65,3 @@ void FormsModuleShutdown() {
   SetTaskbarCreatedMessage(0);
   layeredWindowAttributes = nullptr;
 }
-
-SetLayeredWindowAttributesFunction LayeredWindowAttributes() { return layeredWindowAttributes; }

@@ -14,7 +14,3 @@ void ControlsWithFormsShutdown();
 // Shut-down runs the application's exit step if the application object still exists.
 void FormsModuleStartup();
 void FormsModuleShutdown();
-
-using SetLayeredWindowAttributesFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
-// Null where the system lacks the function (or before the start-up).
-SetLayeredWindowAttributesFunction LayeredWindowAttributes();

@@ -16,7 +16,6 @@ class TMonitor {
   int Width() const;
   int Height() const;
   RECT Bounds() const { return Info().rcMonitor; }
-  RECT WorkArea() const { return Info().rcWork; }
   bool Primary() const { return (Info().dwFlags & MONITORINFOF_PRIMARY) != 0; }
 
  private:

@@ -178,10 +178,6 @@ void TScreen::NotifyCurrentChange() {
 
 int TScreen::ScreenWidth() const { return multimon::GetSystemMetrics(SM_CXSCREEN); }
 int TScreen::ScreenHeight() const { return multimon::GetSystemMetrics(SM_CYSCREEN); }
-int TScreen::VirtualLeft() const { return multimon::GetSystemMetrics(SM_XVIRTUALSCREEN); }
-int TScreen::VirtualTop() const { return multimon::GetSystemMetrics(SM_YVIRTUALSCREEN); }
-int TScreen::VirtualWidth() const { return multimon::GetSystemMetrics(SM_CXVIRTUALSCREEN); }
-int TScreen::VirtualHeight() const { return multimon::GetSystemMetrics(SM_CYVIRTUALSCREEN); }
 
 // --- monitors -------------------------------------------------------------------------
 

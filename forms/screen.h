@@ -60,10 +60,6 @@ class TScreen : public TComponent {
   // Asked afresh on every call.
   int ScreenWidth() const;
   int ScreenHeight() const;
-  int VirtualLeft() const;
-  int VirtualTop() const;
-  int VirtualWidth() const;
-  int VirtualHeight() const;
   // LOGPIXELSY of the screen, taken once at creation.
   int ScreenPixelsPerInch() const { return pixelsPerInch_; }
   HKL DefaultKeyboardLayout() const { return keyboardLayout_; }
@@ -79,15 +75,12 @@ class TScreen : public TComponent {
   TMonitor* MainMonitor();
 
   // --- fonts ----------------------------------------------------------------------
-  TFont& IconFont() const { return *iconFont_; }
   TFont& MenuFont() const { return *menuFont_; }
-  TFont& HintFont() const { return *hintFont_; }
   void ReloadScreenFonts();
 
   // --- cursors --------------------------------------------------------------------
   HCURSOR CursorHandleFor(int16_t id) const { return cursors_.HandleFor(id); }
   HCURSOR DefaultCursorHandle() const { return cursors_.DefaultHandle(); }
-  void SetCursorHandle(int16_t id, HCURSOR handle) { cursors_.SetHandle(id, handle); }
   const CursorTable& Cursors() const { return cursors_; }
   int16_t CursorOverride() const { return cursorOverride_; }
   void SetCursorOverride(int16_t id);

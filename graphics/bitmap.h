@@ -117,7 +117,6 @@ class TBitmap : public TGraphic {
   void EnsureHandle();
   void EnsureDib();
   void EnsurePalette();
-  bool HasCanvas() const { return canvas_ != nullptr; }
 
  private:
   void CanvasChanging(TObject* sender);

@@ -90,7 +90,6 @@ class TCanvas : public TPersistent {
   COLORREF PixelAt(int x, int y);
   void SetPixelAt(int x, int y, TColor color);
   POINT PenPosition();
-  void SetPenPosition(POINT p) { MoveToPoint(p.x, p.y); }
   SIZE MeasureText(std::string_view text);
   int TextWidthOf(std::string_view text) { return MeasureText(text).cx; }
   int TextHeightOf(std::string_view text) { return MeasureText(text).cy; }

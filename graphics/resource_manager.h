@@ -48,7 +48,6 @@ class TResourceManager {
   void Lock() { lock_.Enter(); }
   void Unlock() { lock_.Leave(); }
 
-  uint16_t KeyLength() const { return keyLength_; }
   // Walks every record under the cache lock (newest first).
   template <typename F>
   void ForEachRecord(F&& visit) {

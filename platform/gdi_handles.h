@@ -91,7 +91,6 @@ class SelectGuard {
 
   // Whether the selection took place.
   explicit operator bool() const { return previous_ != nullptr; }
-  HGDIOBJ Previous() const { return previous_; }
 
  private:
   HDC dc_;

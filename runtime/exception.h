@@ -16,7 +16,6 @@ class Exception : public std::exception {
   ~Exception() override = default;
 
   const std::string& Message() const { return message_; }
-  void SetMessage(std::string message) { message_ = std::move(message); }
   int MessageId() const { return messageId_; }
   virtual const char* ClassName() const { return "Exception"; }
   // A code address near where the exception was raised (for the last-chance text).

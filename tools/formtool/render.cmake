@@ -12,4 +12,4 @@ add_executable(formtool_render ${formtoolDir}/render_main.cpp ${formtoolDir}/ren
 target_link_libraries(formtool_render PRIVATE formtool_core launcher_core platform_testing
   PNG::PNG)
 set_target_properties(formtool_render PROPERTIES
-  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools/formtool)
+  RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tools/formtool)

@@ -16,12 +16,6 @@ bool PatBltRop(DWORD rop) {
   return !RopUsesSource(code);
 }
 
-}  // namespace
-
-extern "C" {}  // extern "C"
-
-namespace {
-
 // PatBlt's rectangle: a negative extent covers the pixels before the origin, the origin
 // included.
 RECT PatBltRect(int x, int y, int w, int h) {

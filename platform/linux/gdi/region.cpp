@@ -17,13 +17,6 @@ RECT Normalized(RECT r) {
   return r;
 }
 
-RECT Intersection(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
-  if (r.left >= r.right || r.top >= r.bottom) return {0, 0, 0, 0};
-  return r;
-}
-
 Region::Region() { pixman_region32_init(&region_); }
 
 Region::Region(const RECT& rect) {

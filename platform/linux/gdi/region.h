@@ -42,7 +42,5 @@ class Region {
 
 // A rectangle with its edges ordered (left <= right, top <= bottom).
 RECT Normalized(RECT rect);
-// The common part of two rectangles; empty (all zero) when they do not meet.
-RECT Intersection(const RECT& a, const RECT& b);
 
 }  // namespace linux_gdi

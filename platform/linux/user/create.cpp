@@ -97,9 +97,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
   if (X == CW_USEDEFAULT) {
     if (overlapped) {
       X = kDefaultX;
-      if (Y != CW_USEDEFAULT && Y != 0) {
-        // Windows treats Y as the show command here; the position is the default.
-      }
+      // Windows reads Y as the show command here; the position is the default either way.
       Y = kDefaultY;
     } else {
       X = Y = 0;
@@ -175,7 +173,7 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
 
   if (!Send(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
     if (Peek(handle)) DestroyWindow(handle);
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
   if (!(window = Peek(handle))) return nullptr;
@@ -224,7 +222,7 @@ BOOL WINAPI DestroyWindow(HWND hWnd) {
   Window* window = Find(hWnd);
   if (!window) return FALSE;
   if (window->thread != GetCurrentThreadId()) {
-    SetLastError(5 /* ERROR_ACCESS_DENIED */);
+    SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   if (window->destroying) return TRUE;

@@ -328,8 +328,6 @@ void PostInput(const MSG& message) {
   Signal(*queue);
 }
 
-void WakeThread(DWORD thread) { Signal(*QueueOf(thread)); }
-
 void DropMessagesFor(HWND handle) {
   Queue& queue = MyQueue();
   std::lock_guard lock(queue.lock);

@@ -110,15 +110,6 @@ bool IsShowing(const Window& window) {
   return false;
 }
 
-HWND TopLevelAt(POINT screen) {
-  for (HWND handle : TopLevels()) {
-    Window* window = Peek(handle);
-    if (!window || !window->IsVisibleFlag() || (window->style & WS_MINIMIZE)) continue;
-    if (PtInRect(&window->window, screen)) return handle;
-  }
-  return nullptr;
-}
-
 POINT ClientOriginOnScreen(const Window& window) {
   POINT origin{window.client.left, window.client.top};
   const Window* at = window.parent ? Peek(window.parent) : nullptr;

@@ -89,14 +89,12 @@ struct Window {
   std::unique_ptr<WindowSurface> surface;  // top-level windows only
 
   // State.
-  bool created = false;     // WM_NCCREATE returned true
-  bool destroying = false;  // inside DestroyWindow: no new messages but WM_DESTROY/NCDESTROY
-  bool hiddenByOwner = false;
-  bool needSize = false;  // overlapped: first WM_SIZE/WM_MOVE wait for ShowWindow  // hidden with
-                          // SW_PARENTCLOSING, shown again by SW_PARENTOPENING
+  bool created = false;        // WM_NCCREATE returned true
+  bool destroying = false;     // inside DestroyWindow: no new messages but WM_DESTROY/NCDESTROY
+  bool hiddenByOwner = false;  // hidden with SW_PARENTCLOSING, shown again by SW_PARENTOPENING
+  bool needSize = false;       // overlapped: first WM_SIZE/WM_MOVE wait for ShowWindow
   HWND lastActivePopup = nullptr;
 
-  bool IsTopLevel() const { return (style & WS_CHILD) == 0 || parent == nullptr; }
   bool IsVisibleFlag() const { return (style & WS_VISIBLE) != 0; }
 };
 
@@ -116,9 +114,6 @@ std::vector<HWND>& Siblings(const Window& window);
 
 // The top-level window a window belongs to (itself for a top-level window).
 Window* TopLevelOf(Window* window);
-// Visible top-level window whose window rectangle holds `screen`, topmost first;
-// nullptr when none.
-HWND TopLevelAt(POINT screen);
 // True when the window and every ancestor are visible.
 bool IsShowing(const Window& window);
 
@@ -145,11 +140,5 @@ bool Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Input messages (mouse, keyboard) for a window's thread: retrieved after posted messages,
 // before WM_PAINT and WM_TIMER, with their own time and position.
 void PostInput(const MSG& message);
-// Wakes a thread blocked in WaitMessage/GetMessage (any thread may call it).
-void WakeThread(DWORD thread);
-
-// What the display driver reports that is not input: the windowing layer handles it. The
-// input part (pointer, buttons, keys, focus) goes to the functions of input.h.
-class DisplaySink;
 
 }  // namespace linux_user

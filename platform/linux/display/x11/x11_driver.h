@@ -44,7 +44,6 @@ class ImagePutter {
   ~ImagePutter();
   // Copies `area` of `surface` to `target` at the same coordinates (clipped to both).
   void Put(Drawable target, GC gc, const linux_gdi::Surface& surface, RECT area);
-  bool UsesSharedMemory() const { return shm_; }
   // A segment of width x height pixels in the surface layout that Put shows without a
   // copy; nullptr without shared memory or where the server's layout differs.
   std::unique_ptr<SurfaceMemory> Lend(int width, int height);
