@@ -8,6 +8,7 @@
 #include "classes/standard_types.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -61,14 +62,8 @@ const ClassMetadata& TComponent::StaticMeta() {
 TComponent* ClassMetadata::Construct(TComponent* owner, uint16_t initialState) const {
   if (!constructor) throw EClassNotFound(msg::kClassNotFound, {name});
   pendingConstructionState = initialState;
-  try {
-    TComponent* component = constructor(owner);
-    pendingConstructionState = 0;
-    return component;
-  } catch (...) {
-    pendingConstructionState = 0;
-    throw;
-  }
+  ScopeExit clear([] { pendingConstructionState = 0; });
+  return constructor(owner);
 }
 
 bool IsValidIdent(std::string_view name) {

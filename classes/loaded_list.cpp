@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "classes/component.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -84,9 +85,6 @@ TPrivateLoadedList::~TPrivateLoadedList() {
 void FinishLoadedList(std::vector<TComponent*>& list, size_t count) {
   FinishingWalk walk{&list, 0, count, tlsWalks};
   tlsWalks = &walk;
-  struct Pop {
-    FinishingWalk& walk;
-    ~Pop() { tlsWalks = walk.outer; }
-  } pop{walk};
+  ScopeExit pop([&walk] { tlsWalks = walk.outer; });
   while (walk.next < list.size() && walk.next < walk.end) list[walk.next++]->FinishLoading();
 }

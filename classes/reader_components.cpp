@@ -13,6 +13,7 @@
 #include "runtime/format.h"
 #include "runtime/messages.h"
 #include "runtime/namespace_lock.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -175,16 +176,12 @@ void TReader::ReadComponentData(TComponent* instance) {
     parent_ = instance->ChildParentFor();
     owner_ = instance->ChildOwnerFor();
     if (owner_ == nullptr) owner_ = root_;
-    try {
-      while (!EndOfList()) LoadChild(nullptr);
-      ReadValue();
-    } catch (...) {
+    ScopeExit restore([this, savedParent, savedOwner] {
       parent_ = savedParent;
       owner_ = savedOwner;
-      throw;
-    }
-    parent_ = savedParent;
-    owner_ = savedOwner;
+    });
+    while (!EndOfList()) LoadChild(nullptr);
+    ReadValue();
   } catch (...) {
     // The records read so far go with ownFixups.
     if (ownFixups) fixups_ = nullptr;
@@ -210,15 +207,10 @@ TComponent* TReader::LoadChild(TComponent* component) {
   const std::string className = ReadShortString();
   std::string name = ReadShortString();
 
-  struct Restore {
-    TReader& reader;
-    TComponent* parent;
-    TComponent* lookupRoot;
-    ~Restore() {
-      reader.parent_ = parent;
-      reader.lookupRoot_ = lookupRoot;
-    }
-  } restore{*this, parent_, lookupRoot_};
+  ScopeExit restore([this, parent = parent_, lookupRoot = lookupRoot_] {
+    parent_ = parent;
+    lookupRoot_ = lookupRoot;
+  });
 
   TComponent* result = component;
   bool created = false;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "controls/win_control.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 constexpr std::array<TAlign, 7> kPassOrder = {alTop,    alBottom, alLeft, alRight,
@@ -32,19 +33,12 @@ RECT TControl::MarginBounds() const {
 }
 
 void TControl::ApplyArrangedBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-  struct Flags {
-    TControl& c;
-    explicit Flags(TControl& control) : c(control) {
-      c.anchorMove_ = true;
-      c.IncludeStatus(stAligning);
-    }
-    Flags(const Flags&) = delete;
-    Flags& operator=(const Flags&) = delete;
-    ~Flags() {
-      c.anchorMove_ = false;
-      c.ExcludeStatus(stAligning);
-    }
-  } flags(*this);
+  anchorMove_ = true;
+  IncludeStatus(stAligning);
+  ScopeExit flags([this] {
+    anchorMove_ = false;
+    ExcludeStatus(stAligning);
+  });
   if (HasTrait(ctAlignWithMargins) && parent_ != nullptr) {
     const TMargins& m = *margins_;
     ApplyBounds(left + m.Left(), top + m.Top(), width - (m.Left() + m.Right()),
@@ -117,16 +111,13 @@ void TWinControl::RearrangeFor(TControl* child) {
     return;
   }
   SuspendArrange();
-  try {
-    RECT area = ClientArea();
-    ArrangeChildren(child, area);
-  } catch (...) {
+  ScopeExit resume([this] {
     ExcludeStatus(stAlignmentNeeded);
     ResumeArrange();
-    throw;
-  }
-  ExcludeStatus(stAlignmentNeeded);
-  ResumeArrange();
+  });
+  RECT area = ClientArea();
+  ArrangeChildren(child, area);
+  resume.Run();
 }
 
 void TWinControl::ShrinkClientArea(RECT& rect) {

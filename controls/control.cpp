@@ -12,6 +12,7 @@
 #include "platform/gdi_handles.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
+#include "runtime/scope_exit.h"
 
 LRESULT Deliver(TControl* control, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (control == nullptr) return 0;
@@ -486,14 +487,10 @@ void TControl::HandleHitTest(MessageRecord& m) { m.Result = 1; }
 
 void TControl::ReadOwnState(TReader& reader) {
   IncludeStatus(stReadingState);
-  try {
-    if (auto* parent = dynamic_cast<TWinControl*>(reader.Parent())) SetParent(parent);
-    TComponent::ReadOwnState(reader);
-  } catch (...) {
-    ExcludeStatus(stReadingState);
-    throw;
-  }
-  ExcludeStatus(stReadingState);
+  ScopeExit clear([this] { ExcludeStatus(stReadingState); });
+  if (auto* parent = dynamic_cast<TWinControl*>(reader.Parent())) SetParent(parent);
+  TComponent::ReadOwnState(reader);
+  clear.Run();
   if (parent_ != nullptr) {
     Perform(IM_PARENT_COLOR_CHANGED);
     Perform(IM_PARENT_FONT_CHANGED);

@@ -1,6 +1,7 @@
 #include "controls/custom_control.h"
 
 #include "classes/metadata_builder.h"
+#include "runtime/scope_exit.h"
 
 TCustomControl::TCustomControl(TComponent* owner)
     : TWinControl(owner), canvas_(new TControlCanvas) {
@@ -27,10 +28,7 @@ void TCustomControl::PaintOwnSurface(HDC dc) {
 void TCustomControl::HandlePaint(MessageRecord& m) {
   // A custom control always takes the paint pass, even without children.
   IncludeStatus(stCustomPaint);
-  struct Clear {
-    TCustomControl& c;
-    ~Clear() { c.ExcludeStatus(stCustomPaint); }
-  } clear{*this};
+  ScopeExit clear([this] { ExcludeStatus(stCustomPaint); });
   DispatchInherited(TCustomControl::StaticMeta(), m);
 }
 

@@ -6,6 +6,7 @@
 #include "controls/win_control.h"
 #include "graphics/file_formats.h"
 #include "graphics/pen.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 constexpr MethodParam kProgressParams[] = {{"Sender", "TObject"},   {"Stage", "TProgressStage"},
@@ -60,11 +61,7 @@ void TImage::DrawContent() {
     canvas.Brush()->SetStyle(bsClear);
     canvas.DrawRectangle(0, 0, Width(), Height());
   }
-  struct Restore {
-    bool& flag;
-    bool saved;
-    ~Restore() { flag = saved; }
-  } restore{drawing_, drawing_};
+  ScopeExit restore([this, saved = drawing_] { drawing_ = saved; });
   drawing_ = true;
   canvas.StretchGraphic(ImageDestRect(), picture_->Graphic());
 }

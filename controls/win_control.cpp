@@ -7,6 +7,7 @@
 #include "classes/metadata_builder.h"
 #include "classes/reader.h"
 #include "controls/control_canvas.h"
+#include "runtime/scope_exit.h"
 
 TWinControl::TWinControl(TComponent* owner)
     : TControl(owner), padding_(new TPadding(this)), brush_(new TBrush) {
@@ -137,13 +138,9 @@ void TWinControl::ChangeParent(TWinControl* parent) {
     return;
   }
   MarkRecreating(true);
-  try {
-    TControl::ChangeParent(parent);
-  } catch (...) {
-    MarkRecreating(false);
-    throw;
-  }
-  MarkRecreating(false);
+  ScopeExit unmark([this] { MarkRecreating(false); });
+  TControl::ChangeParent(parent);
+  unmark.Run();
 }
 
 void TWinControl::ChangeScale(int32_t m, int32_t d) {
@@ -181,12 +178,9 @@ void TWinControl::SyncShowing() {
   }
   if (handle_ != nullptr && shouldShow != showing_) {
     showing_ = shouldShow;
-    try {
-      Perform(IM_SHOWING_CHANGED);
-    } catch (...) {
-      showing_ = !shouldShow;
-      throw;
-    }
+    ScopeExit undoOnFailure([this, shouldShow] { showing_ = !shouldShow; });
+    Perform(IM_SHOWING_CHANGED);
+    undoOnFailure.Release();
   }
 }
 
@@ -266,13 +260,9 @@ void TWinControl::PaddingChanged(TObject* /*sender*/) { Rearrange(); }
 
 void TWinControl::ReadOwnState(TReader& reader) {
   SuspendArrange();
-  try {
-    TControl::ReadOwnState(reader);
-  } catch (...) {
-    ResumeArrange();
-    throw;
-  }
-  ResumeArrange();
+  ScopeExit resume([this] { ResumeArrange(); });
+  TControl::ReadOwnState(reader);
+  resume.Run();
   int order = 0;
   for (TWinControl* child : tabList_) child->tabOrder_ = order++;
   if (Parent() != nullptr) Perform(IM_PARENT_CTL3D_CHANGED);

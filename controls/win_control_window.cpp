@@ -10,6 +10,7 @@
 #include "graphics/bitmap.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 // The object whose window CreateWindowExA is making right now.
@@ -263,14 +264,10 @@ void TWinControl::HandleNcDestroy(MessageRecord& m) {
 void TWinControl::HandleRecreateWindow(MessageRecord& /*m*/) {
   if (handle_ == nullptr) return;
   MarkRecreating(true);
-  try {
-    DropWindow();
-    SyncVisibilityState();
-  } catch (...) {
-    MarkRecreating(false);
-    throw;
-  }
-  MarkRecreating(false);
+  ScopeExit unmark([this] { MarkRecreating(false); });
+  DropWindow();
+  SyncVisibilityState();
+  unmark.Run();
 }
 
 void TWinControl::RecreateWindow() {

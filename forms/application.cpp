@@ -13,6 +13,7 @@
 #include "runtime/exit_procedures.h"
 #include "runtime/last_chance.h"
 #include "runtime/messages.h"
+#include "runtime/scope_exit.h"
 #include "runtime/startup.h"
 #include "runtime/sync_queue.h"
 
@@ -206,13 +207,8 @@ void TApplication::MakeForm(const ClassMetadata& cls,
 }
 
 void TApplication::RunLoop() {
-  struct RunningFlag {
-    bool& flag;
-    explicit RunningFlag(bool& f) : flag(f) { flag = true; }
-    ~RunningFlag() { flag = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-  } running(loopRunning_);
+  loopRunning_ = true;
+  ScopeExit running([this] { loopRunning_ = false; });
   AddExitProcedure(&ApplicationExitStep);
   if (!primaryForm_) return;
 

@@ -13,6 +13,7 @@
 #include "forms/task_windows.h"
 #include "runtime/exit_procedures.h"
 #include "runtime/modules.h"
+#include "runtime/scope_exit.h"
 #include "runtime/sync_queue.h"
 
 namespace {
@@ -228,13 +229,8 @@ LRESULT TApplication::SystemCommandOnPrimary(WPARAM wParam, LPARAM lParam) {
   if (!primaryForm_) return 0;
   HWND window = primaryForm_->FormHandle();
   if (!IsWindowEnabled(window) || !IsWindowVisible(window)) return 0;
-  struct Suppress {
-    bool& flag;
-    explicit Suppress(bool& f) : flag(f) { flag = true; }
-    ~Suppress() { flag = false; }
-    Suppress(const Suppress&) = delete;
-    Suppress& operator=(const Suppress&) = delete;
-  } suppress(focusSuppressed_);
+  focusSuppressed_ = true;
+  ScopeExit suppress([this] { focusSuppressed_ = false; });
   HWND previous = SetFocus(window);
   primaryForm_->FormPerform(WM_SYSCOMMAND, wParam, lParam);
   SetFocus(previous);

@@ -10,6 +10,7 @@
 #include "forms/screen.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -45,15 +46,10 @@ TCustomForm::TCustomForm(TComponent* owner)
   if (TScreen* screen = Screen()) screen->EnlistForm(this);
 }
 
-TCustomForm* FinishFormConstruction(TCustomForm* form) {
-  try {
-    form->ReadStoredDefinition();
-    form->CompleteConstruction();
-  } catch (...) {
-    form->Free();
-    throw;
-  }
-  return form;
+TCustomForm* FinishFormConstruction(TOwnedPtr<TCustomForm> form) {
+  form->ReadStoredDefinition();
+  form->CompleteConstruction();
+  return form.release();
 }
 
 namespace {
@@ -64,10 +60,7 @@ TCustomForm* ConstructFormOfClass(const ClassMetadata& cls, TComponent* owner,
                                   const std::function<void(TCustomForm*)>& publish) {
   const auto* outer = tlsPublish;
   tlsPublish = &publish;
-  struct Restore {
-    const std::function<void(TCustomForm*)>* outer;
-    ~Restore() { tlsPublish = outer; }
-  } restore{outer};
+  ScopeExit restore([outer] { tlsPublish = outer; });
   TComponent* made = cls.Construct(owner);
   return static_cast<TCustomForm*>(made);
 }
@@ -81,10 +74,7 @@ void TCustomForm::ReadStoredDefinition() {
   const ClassMetadata& cls = Meta();
   if (&cls == &TForm::StaticMeta() || &cls == &TCustomForm::StaticMeta()) return;
   SetFlag(ffInConstruction, true);
-  struct Clear {
-    TCustomForm* form;
-    ~Clear() { form->SetFlag(ffInConstruction, false); }
-  } clear{this};
+  ScopeExit clear([this] { SetFlag(ffInConstruction, false); });
   if (!LoadInheritedDefinition(this, TForm::StaticMeta())) {
     throw EResNotFound(msg::kResNotFound, {ClassName()});
   }
@@ -125,10 +115,7 @@ bool TCustomForm::IsPlainForm() const { return InheritsFrom(TForm::StaticMeta())
 
 void TCustomForm::ReadOwnState(TReader& reader) {
   SuspendArrange();
-  struct Resume {
-    TCustomForm* form;
-    ~Resume() { form->ResumeArrange(); }
-  } resume{this};
+  ScopeExit resume([this] { ResumeArrange(); });
   pendingClientWidth_ = 0;
   pendingClientHeight_ = 0;
   textHeight_ = 0;

@@ -206,14 +206,14 @@ class TForm : public TCustomForm {
 // Runs the form construction protocol on an instance whose C++ constructor has just
 // returned: publish, read the definitions, complete. Frees the form and rethrows if a
 // step fails.
-TCustomForm* FinishFormConstruction(TCustomForm* form);
+TCustomForm* FinishFormConstruction(TOwnedPtr<TCustomForm> form);
 
 // Virtual constructor of form class F, for its metadata (see WithFormConstructor).
 // The name space stays locked for writing for the whole construction.
 template <class F>
 TComponent* ConstructForm(TComponent* owner) {
   WriteLockGuard lock(NameSpaceLock());
-  return FinishFormConstruction(new F(owner));
+  return FinishFormConstruction(TOwnedPtr<TCustomForm>(new F(owner)));
 }
 
 // Metadata of a form class with the form construction protocol as its constructor:
@@ -234,12 +234,7 @@ TCustomForm* ConstructFormOfClass(const ClassMetadata& cls, TComponent* owner,
 template <class F>
 F* CreateEmptyForm(TComponent* owner) {
   WriteLockGuard lock(NameSpaceLock());
-  F* form = new F(owner);
-  try {
-    form->CompleteConstruction();
-  } catch (...) {
-    form->Free();
-    throw;
-  }
-  return form;
+  TOwnedPtr<F> form(new F(owner));
+  form->CompleteConstruction();
+  return form.release();
 }

@@ -9,6 +9,7 @@
 #include "forms/screen.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -261,10 +262,7 @@ void TCustomForm::HandleShowingChanged(MessageRecord& /*m*/) {
   if (HasFlag(ffShowingInProgress)) throw EInvalidOperation(msg::kCannotChangeVisible, {});
   if (TApplication* app = Application()) app->UpdateAppWindowVisible();
   SetFlag(ffShowingInProgress, true);
-  struct Clear {
-    TCustomForm* form;
-    ~Clear() { form->SetFlag(ffShowingInProgress, false); }
-  } clear{this};
+  ScopeExit clear([this] { SetFlag(ffShowingInProgress, false); });
   if (Showing()) {
     try {
       FireShow();
@@ -442,26 +440,19 @@ void TCustomForm::HandlePaint(MessageRecord& m) {
   }
   const bool had = HasStatus(stCustomPaint);
   IncludeStatus(stCustomPaint);
-  struct Restore {
-    TCustomForm* form;
-    bool had;
-    ~Restore() {
-      if (!had) form->ExcludeStatus(stCustomPaint);
-    }
-  } restore{this, had};
+  ScopeExit restore([this, had] {
+    if (!had) ExcludeStatus(stCustomPaint);
+  });
   DispatchInherited(TCustomForm::StaticMeta(), m);
 }
 
 void TCustomForm::PaintOwnSurface(HDC dc) {
   TControlCanvas* canvas = canvas_.get();
   canvas->LockCanvas();
-  struct Unbind {
-    TControlCanvas* canvas;
-    ~Unbind() {
-      canvas->SetHandle(nullptr);
-      canvas->UnlockCanvas();
-    }
-  } unbind{canvas};
+  ScopeExit unbind([canvas] {
+    canvas->SetHandle(nullptr);
+    canvas->UnlockCanvas();
+  });
   canvas->SetHandle(dc);
   FirePaint();
 }
