@@ -4,6 +4,7 @@
 #include "platform/gdi_handles.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 // SaveDC on construction, RestoreDC on every exit.
@@ -96,20 +97,13 @@ void TWinControl::PaintChildren(HDC dc, TControl* first) {
     const RECT r = child->BoundsRect();
     if (!RectVisible(dc, &r)) continue;
     if (HasStatus(stPaintCopy)) child->IncludeStatus(stPaintCopy);
-    {
-      SavedDCState state(dc);
-      POINT origin;
-      GetWindowOrgEx(dc, &origin);
-      SetWindowOrgEx(dc, origin.x - r.left, origin.y - r.top, nullptr);
-      IntersectClipRect(dc, 0, 0, child->Width(), child->Height());
-      try {
-        Deliver(child, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-      } catch (...) {
-        child->ExcludeStatus(stPaintCopy);
-        throw;
-      }
-    }
-    child->ExcludeStatus(stPaintCopy);
+    ScopeExit clear([child] { child->ExcludeStatus(stPaintCopy); });
+    SavedDCState state(dc);
+    POINT origin;
+    GetWindowOrgEx(dc, &origin);
+    SetWindowOrgEx(dc, origin.x - r.left, origin.y - r.top, nullptr);
+    IntersectClipRect(dc, 0, 0, child->Width(), child->Height());
+    Deliver(child, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
   }
   for (TWinControl* child : windowedChildren_) {
     if (!child->Ctl3D() || !child->HasTrait(ctFramed) || !child->IsShown()) continue;

@@ -4,23 +4,23 @@
 #include "forms/application.h"
 #include "forms/screen.h"
 
+FormsControlsHost::~FormsControlsHost() = default;
+
 void FormsControlsHost::CreateProcessObjects() {
-  SetScreen(new TScreen(nullptr));
-  SetApplication(new TApplication(nullptr));
+  screen_.reset(new TScreen(nullptr));
+  SetScreen(screen_.get());
+  application_.reset(new TApplication(nullptr));
+  SetApplication(application_.get());
   Application()->SetShowHint(true);
 }
 
 void FormsControlsHost::DestroyProcessObjects() {
   // Each object stays reachable while it is destroyed: forms going with the application
   // still delist themselves from the screen and the application.
-  if (TApplication* application = Application()) {
-    application->Free();
-    SetApplication(nullptr);
-  }
-  if (TScreen* screen = Screen()) {
-    screen->Free();
-    SetScreen(nullptr);
-  }
+  application_.reset();
+  SetApplication(nullptr);
+  screen_.reset();
+  SetScreen(nullptr);
 }
 
 HCURSOR FormsControlsHost::CursorHandleFor(TCursor cursor) {
