@@ -82,16 +82,15 @@ TComponent::TComponent(TComponent* owner) {
   pendingConstructionState = 0;
   style_ = syInheritable;
   if (!owner) return;
-  try {
-    owner->AdoptComponent(this);
-  } catch (...) {
-    // No destructor runs for a half-built component: the owner must not keep it.
+  // No destructor runs for a half-built component: the owner must not keep it.
+  ScopeExit disownOnFailure([this] {
     if (owner_) {
       owner_->RemoveOwned(this);
       owner_ = nullptr;
     }
-    throw;
-  }
+  });
+  owner->AdoptComponent(this);
+  disownOnFailure.Release();
 }
 
 void TComponent::BeforeDestruction() {

@@ -167,10 +167,13 @@ void TReader::ReadComponentData(TComponent* instance) {
     ownFixups = std::make_unique<TFixupList>();
     fixups_ = ownFixups.get();
   }
-  try {
-    while (!EndOfList()) ReadPropertyEntry(instance);
-    ReadValue();
-
+  // On failure the records read so far go with ownFixups.
+  ScopeExit dropOnFailure([this, &ownFixups] {
+    if (ownFixups) fixups_ = nullptr;
+  });
+  while (!EndOfList()) ReadPropertyEntry(instance);
+  ReadValue();
+  {
     TComponent* const savedParent = parent_;
     TComponent* const savedOwner = owner_;
     parent_ = instance->ChildParentFor();
@@ -182,11 +185,8 @@ void TReader::ReadComponentData(TComponent* instance) {
     });
     while (!EndOfList()) LoadChild(nullptr);
     ReadValue();
-  } catch (...) {
-    // The records read so far go with ownFixups.
-    if (ownFixups) fixups_ = nullptr;
-    throw;
   }
+  dropOnFailure.Release();
   if (ownFixups) {
     fixups_ = nullptr;
     ResolveLocalReferences(*this, *ownFixups);

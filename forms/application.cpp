@@ -187,17 +187,14 @@ void TApplication::PrepareRun() {
 void TApplication::MakeForm(const ClassMetadata& cls,
                             const std::function<void(TComponent*)>& publish) {
   TComponent* made = nullptr;
-  try {
-    if (cls.InheritsFrom(TCustomForm::StaticMeta())) {
-      // A form is published as soon as it exists, before its definition is read.
-      made = ConstructFormOfClass(cls, this, [&publish](TCustomForm* form) { publish(form); });
-    } else {
-      made = cls.Construct(this);
-    }
-  } catch (...) {
-    publish(nullptr);
-    throw;
+  ScopeExit clearOnFailure([&publish] { publish(nullptr); });
+  if (cls.InheritsFrom(TCustomForm::StaticMeta())) {
+    // A form is published as soon as it exists, before its definition is read.
+    made = ConstructFormOfClass(cls, this, [&publish](TCustomForm* form) { publish(form); });
+  } else {
+    made = cls.Construct(this);
   }
+  clearOnFailure.Release();
   publish(made);
   auto* form = dynamic_cast<FormLink*>(made);
   if (!primaryForm_ && form && form->IsPlainForm()) {
