@@ -1,6 +1,7 @@
 #include "controls/custom_control.h"
 
 #include "classes/metadata_builder.h"
+#include "controls/canvas_lend.h"
 #include "runtime/scope_exit.h"
 
 TCustomControl::TCustomControl(TComponent* owner)
@@ -11,17 +12,8 @@ TCustomControl::TCustomControl(TComponent* owner)
 TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintOwnSurface(HDC dc) {
-  TControlCanvas& canvas = *canvas_;
-  canvas.LockCanvas();
-  struct Lend {
-    TControlCanvas& canvas;
-    ~Lend() {
-      canvas.SetHandle(nullptr);
-      canvas.UnlockCanvas();
-    }
-  } lend{canvas};
-  canvas.SetHandle(dc);
-  canvas.SetRightToLeftReading(false);
+  CanvasLend lend(*canvas_, dc);
+  canvas_->SetRightToLeftReading(false);
   DrawContent();
 }
 

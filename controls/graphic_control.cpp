@@ -1,6 +1,7 @@
 #include "controls/graphic_control.h"
 
 #include "classes/metadata_builder.h"
+#include "controls/canvas_lend.h"
 #include "controls/win_control.h"
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(new TControlCanvas) {
@@ -17,16 +18,7 @@ void TGraphicControl::BeforeDestruction() {
 
 void TGraphicControl::HandlePaint(MessageRecord& m) {
   if (m.WParam == 0) return;
-  TControlCanvas& canvas = *canvas_;
-  canvas.LockCanvas();
-  struct Lend {
-    TControlCanvas& canvas;
-    ~Lend() {
-      canvas.SetHandle(nullptr);
-      canvas.UnlockCanvas();
-    }
-  } lend{canvas};
-  canvas.SetHandle(reinterpret_cast<HDC>(m.WParam));
+  CanvasLend lend(*canvas_, reinterpret_cast<HDC>(m.WParam));
   DrawContent();
 }
 

@@ -3,6 +3,7 @@
 // system commands.
 #include <algorithm>
 
+#include "controls/canvas_lend.h"
 #include "forms/application.h"
 #include "forms/form.h"
 #include "forms/multi_monitor.h"
@@ -447,13 +448,7 @@ void TCustomForm::HandlePaint(MessageRecord& m) {
 }
 
 void TCustomForm::PaintOwnSurface(HDC dc) {
-  TControlCanvas* canvas = canvas_.get();
-  canvas->LockCanvas();
-  ScopeExit unbind([canvas] {
-    canvas->SetHandle(nullptr);
-    canvas->UnlockCanvas();
-  });
-  canvas->SetHandle(dc);
+  CanvasLend lend(*canvas_, dc);
   FirePaint();
 }
 
