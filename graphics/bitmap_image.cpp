@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphics/bitmap.h"
+#include "platform/gdi_handles.h"
 #include "runtime/critical_section.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
@@ -199,61 +200,31 @@ HPALETTE PaletteFromDibColorTable(HBITMAP dibHandle, int colors) {
 
 namespace {
 
-// DCs and selections undone in reverse order, whatever happens.
-class ScreenDC {
- public:
-  ScreenDC() : dc_(CheckHandle(GetDC(nullptr))) {}
-  ~ScreenDC() { ReleaseDC(nullptr, dc_); }
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
+// A memory DC whose selections are undone before it goes, whatever happens.
 class MemoryDC {
  public:
   explicit MemoryDC(HDC compatible) : dc_(CheckHandle(CreateCompatibleDC(compatible))) {}
   ~MemoryDC() {
-    if (oldPalette_) SelectPalette(dc_, oldPalette_, TRUE);
-    if (oldObject_) SelectObject(dc_, oldObject_);
-    DeleteDC(dc_);
+    if (oldPalette_) SelectPalette(dc_.Get(), oldPalette_, TRUE);
+    if (oldObject_) SelectObject(dc_.Get(), oldObject_);
   }
   MemoryDC(const MemoryDC&) = delete;
   MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC Get() const { return dc_; }
+  HDC Get() const { return dc_.Get(); }
   void Select(HGDIOBJ object) {
-    HGDIOBJ old = CheckHandle(SelectObject(dc_, object));
+    HGDIOBJ old = CheckHandle(SelectObject(dc_.Get(), object));
     if (!oldObject_) oldObject_ = old;
   }
   void SelectRealized(HPALETTE palette, BOOL forceBackground) {
-    HPALETTE old = SelectPalette(dc_, palette, forceBackground);
+    HPALETTE old = SelectPalette(dc_.Get(), palette, forceBackground);
     if (!oldPalette_) oldPalette_ = old;
-    RealizePalette(dc_);
+    RealizePalette(dc_.Get());
   }
 
  private:
-  HDC dc_;
+  OwnedDC dc_;
   HGDIOBJ oldObject_ = nullptr;
   HPALETTE oldPalette_ = nullptr;
-};
-
-class BitmapHolder {
- public:
-  ~BitmapHolder() {
-    if (handle_) DeleteObject(handle_);
-  }
-  void Reset(HBITMAP handle) { handle_ = handle; }
-  HBITMAP Get() const { return handle_; }
-  HBITMAP Release() {
-    HBITMAP h = handle_;
-    handle_ = nullptr;
-    return h;
-  }
-
- private:
-  HBITMAP handle_ = nullptr;
 };
 
 void SetCanvasColors(HDC dc, TCanvas* canvas) {
@@ -278,9 +249,9 @@ HBITMAP CopyBitmap(HBITMAP source, HPALETTE oldPalette, HPALETTE newPalette, DIB
   if (source && GetObjectA(source, sizeof old, &old) < static_cast<int>(sizeof(BITMAP)))
     throw EInvalidGraphic(msg::kInvalidBitmap, {});
 
-  ScreenDC screen;
+  WindowDC screen(nullptr, CheckHandle(GetDC(nullptr)));
   MemoryDC memory(screen.Get());
-  BitmapHolder result;
+  GdiObject<HBITMAP> result;
   bool isDibSection = false;
 
   if (dib.dsBmih.biSize >= sizeof(BITMAPINFOHEADER)) {
