@@ -9,6 +9,7 @@
 #include "classes/reader.h"
 #include "classes/resource_stream.h"
 #include "runtime/namespace_lock.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -39,15 +40,10 @@ bool LoadInheritedDefinition(TComponent* instance, const ClassMetadata& rootAnce
   if (!shared) return ReadDefinitionChain(&instance->Meta(), rootAncestor, instance);
 
   BeginSharedLoading();
-  bool result;
-  try {
-    result = ReadDefinitionChain(&instance->Meta(), rootAncestor, instance);
-    // FinishLoading may load further definitions that join this list.
-    FinishLoadedList(*SharedLoadedList(), SIZE_MAX);
-  } catch (...) {
-    EndSharedLoading();
-    throw;
-  }
-  EndSharedLoading();
+  ScopeExit endLoading([] { EndSharedLoading(); });
+  const bool result = ReadDefinitionChain(&instance->Meta(), rootAncestor, instance);
+  // FinishLoading may load further definitions that join this list.
+  FinishLoadedList(*SharedLoadedList(), SIZE_MAX);
+  endLoading.Run();
   return result;
 }

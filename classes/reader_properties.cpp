@@ -10,6 +10,7 @@
 #include "classes/streams.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -236,21 +237,17 @@ const MethodCode* TReader::FindMethod(TComponent* root, const std::string& name)
 void TReader::ReadCollection(TCollection& collection) {
   TReaderNesting nest(*this);
   collection.BeginUpdate();
-  try {
-    if (!EndOfList()) collection.Clear();
-    while (!EndOfList()) {
-      if (IsIntegerTag(NextValue())) ReadInteger();  // the order value is not used
-      TPersistent* item = collection.AddItem();
-      ReadListBegin();
-      while (!EndOfList()) ReadPropertyEntry(item);
-      ReadListEnd();
-    }
+  ScopeExit endUpdate([&collection] { collection.EndUpdate(); });
+  if (!EndOfList()) collection.Clear();
+  while (!EndOfList()) {
+    if (IsIntegerTag(NextValue())) ReadInteger();  // the order value is not used
+    TPersistent* item = collection.AddItem();
+    ReadListBegin();
+    while (!EndOfList()) ReadPropertyEntry(item);
     ReadListEnd();
-  } catch (...) {
-    collection.EndUpdate();
-    throw;
   }
-  collection.EndUpdate();
+  ReadListEnd();
+  endUpdate.Run();
 }
 
 TVariant TReader::ReadVariant() {

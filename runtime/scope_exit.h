@@ -11,7 +11,8 @@ class ScopeExit {
   explicit ScopeExit(F fn) : fn_(std::move(fn)), uncaught_(std::uncaught_exceptions()) {}
   ScopeExit(const ScopeExit&) = delete;
   ScopeExit& operator=(const ScopeExit&) = delete;
-  ~ScopeExit() {
+  // Outside unwinding a throwing undo ends the process, as any destructor's would.
+  ~ScopeExit() {  // NOLINT(bugprone-exception-escape): see above
     if (!armed_) return;
     if (std::uncaught_exceptions() > uncaught_) {
       // The failure already unwinding is the one to report; an undo that fails too must not
