@@ -238,7 +238,10 @@ TComponent* TReader::LoadChild(TComponent* component) {
     }
   }
 
-  try {
+  ScopeExit freeOnFailure([&created, &result] {
+    if (created && result != nullptr) result->Free();
+  });
+  {
     std::vector<TComponent*> subComponents;
     for (int i = 0, count = result->OwnedCount(); i < count; ++i) {
       TComponent* owned = result->OwnedAt(i);
@@ -258,6 +261,7 @@ TComponent* TReader::LoadChild(TComponent* component) {
         const bool handled = RecoverChild(e, result, created);
         created = false;  // already destroyed by the recovery
         if (!handled) throw;
+        freeOnFailure.Release();
         return nullptr;
       }
     }
@@ -275,9 +279,7 @@ TComponent* TReader::LoadChild(TComponent* component) {
       for (TComponent* sub : subComponents) loaded_->push_back(sub);
       loaded_->push_back(result);
     }
-  } catch (...) {
-    if (created && result != nullptr) result->Free();
-    throw;
   }
+  freeOnFailure.Release();
   return result;
 }
