@@ -7,34 +7,6 @@
 #include "runtime/scope_exit.h"
 
 namespace {
-// SaveDC on construction, RestoreDC on every exit.
-class SavedDCState {
- public:
-  explicit SavedDCState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-  SavedDCState(const SavedDCState&) = delete;
-  SavedDCState& operator=(const SavedDCState&) = delete;
-  ~SavedDCState() { RestoreDC(dc_, saved_); }
-
- private:
-  HDC dc_;
-  int saved_;
-};
-
-// The paint DC of a WM_PAINT without one: BeginPaint now, EndPaint on every exit.
-class PaintSession {
- public:
-  explicit PaintSession(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
-  PaintSession(const PaintSession&) = delete;
-  PaintSession& operator=(const PaintSession&) = delete;
-  ~PaintSession() { EndPaint(window_, &paint_); }
-  HDC Get() const { return dc_; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT paint_ = {};
-  HDC dc_ = nullptr;
-};
-
 // Whether clipping left nothing to paint. The clip region's type alone does not include the
 // area the DC is limited to (the update region of a paint DC), so ask for the box too.
 bool NothingLeft(HDC dc, int region) {
@@ -47,7 +19,7 @@ void PaintPassWith(TWinControl& control, HDC dc) {
   if (plain.empty()) {
     control.PaintOwnSurface(dc);
   } else {
-    SavedDCState state(dc);
+    SavedDC state(dc);
     bool covered = false;
     for (TControl* child : plain) {
       if (!child->IsShown() || !child->HasTrait(ctOpaque)) continue;
@@ -98,7 +70,7 @@ void TWinControl::PaintChildren(HDC dc, TControl* first) {
     if (!RectVisible(dc, &r)) continue;
     if (HasStatus(stPaintCopy)) child->IncludeStatus(stPaintCopy);
     ScopeExit clear([child] { child->ExcludeStatus(stPaintCopy); });
-    SavedDCState state(dc);
+    SavedDC state(dc);
     POINT origin;
     GetWindowOrgEx(dc, &origin);
     SetWindowOrgEx(dc, origin.x - r.left, origin.y - r.top, nullptr);

@@ -96,3 +96,59 @@ class SelectGuard {
   HDC dc_;
   HGDIOBJ previous_;
 };
+
+// Selects a palette into a device context for the guard's lifetime and then puts the
+// previous palette back (as a background palette, so the restore never remaps the system
+// palette). A failed selection restores nothing.
+class PaletteGuard {
+ public:
+  PaletteGuard(HDC dc, HPALETTE palette, BOOL forceBackground = TRUE)
+      : dc_(dc), previous_(SelectPalette(dc, palette, forceBackground)) {}
+  PaletteGuard(const PaletteGuard&) = delete;
+  PaletteGuard& operator=(const PaletteGuard&) = delete;
+  ~PaletteGuard() {
+    if (previous_) SelectPalette(dc_, previous_, TRUE);
+  }
+
+  explicit operator bool() const { return previous_ != nullptr; }
+
+ private:
+  HDC dc_;
+  HPALETTE previous_;
+};
+
+// SaveDC for the guard's lifetime, RestoreDC on every exit: clipping, mapping and
+// selections made meanwhile are undone together.
+class SavedDC {
+ public:
+  explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  SavedDC(const SavedDC&) = delete;
+  SavedDC& operator=(const SavedDC&) = delete;
+  ~SavedDC() {
+    if (saved_ != 0) RestoreDC(dc_, saved_);
+  }
+
+ private:
+  HDC dc_;
+  int saved_;
+};
+
+// One WM_PAINT's device context: BeginPaint on construction, EndPaint on every exit, so an
+// exception never leaves a paint open (the update region validated, the caret hidden).
+class PaintSession {
+ public:
+  explicit PaintSession(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  PaintSession(const PaintSession&) = delete;
+  PaintSession& operator=(const PaintSession&) = delete;
+  // Unconditional: every BeginPaint is paired, even one that gave no DC.
+  ~PaintSession() { EndPaint(window_, &paint_); }
+
+  HDC Get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+  const PAINTSTRUCT& Paint() const { return paint_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_ = {};
+  HDC dc_;
+};
