@@ -3,8 +3,8 @@
 // switch, the new one WM_QUERYNEWPALETTE, then every top-level window WM_ACTIVATEAPP when
 // the program itself gains or loses activation, then WM_NCACTIVATE and WM_ACTIVATE, and
 // last the focus moves (WM_KILLFOCUS, WM_SETFOCUS) unless it already is inside the window.
+#include "platform/linux/user/delivery.h"
 #include "platform/linux/user/input.h"
-#include "platform/linux/user/window.h"
 
 namespace linux_user {
 namespace {
@@ -20,8 +20,6 @@ ActivationState& State() {
   static ActivationState state;
   return state;
 }
-
-HWND Live(HWND window) { return Peek(window) != nullptr ? window : nullptr; }
 
 HWND ActiveWindow() { return State().active = Live(State().active); }
 HWND FocusWindow() { return State().focus = Live(State().focus); }
@@ -67,8 +65,7 @@ bool SetActive(HWND window, HWND* previousOut, bool byMouse, bool moveFocus) {
   State().active = window;
   if (window != nullptr) {
     NoteLastActive(window);
-    Send(window, WM_QUERYNEWPALETTE, 0, 0);
-    if (Live(window) == nullptr) return false;
+    if (SendAndPeek(window, WM_QUERYNEWPALETTE, 0, 0) == nullptr) return false;
   }
   // One thread owns every window: the program as a whole changes activation only
   // between "none" and "some".

@@ -1,8 +1,8 @@
 // Which window the pointer is over, and DefWindowProcA's answers about it: the hit-test
 // code from the frame geometry, the cursor for a hit, and whether a click activates.
+#include "platform/linux/user/delivery.h"
 #include "platform/linux/user/input.h"
 #include "platform/linux/user/system_info.h"
-#include "platform/linux/user/window.h"
 
 namespace linux_user {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
+#include "platform/linux/user/delivery.h"
 #include "platform/linux/user/system_info.h"
-#include "platform/linux/user/window.h"
 
 namespace linux_user {
 namespace {
@@ -33,8 +33,6 @@ InputState& State() {
   static InputState state;
   return state;
 }
-
-HWND Live(HWND window) { return Peek(window) != nullptr ? window : nullptr; }
 
 LPARAM PackPoint(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
 
@@ -124,9 +122,8 @@ void NotifyParents(HWND window, UINT raw, POINT screen) {
     Window* p = Peek(parent);
     if (p == nullptr) return;
     const RECT client = ScreenClientRect(*p);
-    Send(parent, WM_PARENTNOTIFY, MAKEWPARAM(raw, 0),
-         PackPoint(POINT{screen.x - client.left, screen.y - client.top}));
-    w = Peek(parent);
+    w = SendAndPeek(parent, WM_PARENTNOTIFY, MAKEWPARAM(raw, 0),
+                    PackPoint(POINT{screen.x - client.left, screen.y - client.top}));
   }
 }
 
@@ -194,8 +191,10 @@ void ProcessMouse(UINT raw, POINT screen, unsigned buttons) {
     if (Live(target) == nullptr) return;
   }
   // A window holding the capture chooses its cursor itself: no WM_SETCURSOR while it lasts.
-  if (!captured) Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), cursorQuery);
-  if (eat || Live(target) == nullptr) return;
+  if (!captured &&
+      SendAndPeek(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), cursorQuery) == nullptr)
+    return;
+  if (eat) return;
   PostInput(MSG{target, message, wParam, lParam, time, screen});
 }
 

@@ -2,6 +2,7 @@
 // Shared between the windowing layer's own sources (not for the input part).
 #include <vector>
 
+#include "platform/linux/user/delivery.h"
 #include "platform/linux/user/input.h"
 #include "platform/linux/user/window.h"
 

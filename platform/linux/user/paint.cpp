@@ -354,8 +354,8 @@ BOOL WINAPI GetUpdateRect(HWND hWnd, LPRECT lpRect, BOOL bErase) {
 BOOL WINAPI UpdateWindow(HWND hWnd) {
   Window* window = Find(hWnd);
   if (!window) return FALSE;
-  if (IsShowing(*window) && NeedsPaint(*window)) Send(hWnd, WM_PAINT, 0, 0);
-  if (!(window = Peek(hWnd))) return TRUE;
+  if (IsShowing(*window) && NeedsPaint(*window) && !(window = SendAndPeek(hWnd, WM_PAINT, 0, 0)))
+    return TRUE;
   for (HWND child : std::vector<HWND>(window->children))
     if (Peek(child)) UpdateWindow(child);
   return TRUE;
@@ -398,8 +398,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   if (!window || !lpPaint) return nullptr;
   if (window->framePending) {
     window->framePending = false;
-    Send(hWnd, WM_NCPAINT, 1, 0);
-    if (!(window = Peek(hWnd))) return nullptr;
+    if (!(window = SendAndPeek(hWnd, WM_NCPAINT, 1, 0))) return nullptr;
   }
   Region update = window->update;
   bool erase = window->erasePending;

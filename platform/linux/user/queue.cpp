@@ -294,6 +294,12 @@ LRESULT Send(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
+Window* SendAndPeek(HWND handle, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const LRESULT answer = Send(handle, message, wParam, lParam);
+  if (result) *result = answer;
+  return Peek(handle);
+}
+
 bool Post(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD thread = WindowThread(handle);
   if (!thread) {
@@ -424,8 +430,9 @@ LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
   if (!lpMsg->hwnd) return 0;
   Window* window = Find(lpMsg->hwnd);
   if (!window) return 0;
-  LRESULT result = Send(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
-  if (lpMsg->message == WM_PAINT && (window = Peek(lpMsg->hwnd)) && NeedsPaint(*window)) {
+  LRESULT result = 0;
+  window = SendAndPeek(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam, &result);
+  if (lpMsg->message == WM_PAINT && window && NeedsPaint(*window)) {
     // A window procedure that did not paint would get WM_PAINT for ever: validate it.
     ValidateAll(*window);
   }

@@ -50,6 +50,8 @@ Window* Find(HWND handle) {
 
 Window* Peek(HWND handle) { return Lookup(handle); }
 
+HWND Live(HWND handle) { return Lookup(handle) ? handle : nullptr; }
+
 Window* AllocateWindow() {
   std::lock_guard lock(TableLock());
   auto& slots = Slots();

@@ -161,8 +161,7 @@ BOOL WINAPI EnableWindow(HWND hWnd, BOOL bEnable) {
     window->style &= ~static_cast<DWORD>(WS_DISABLED);
     Send(hWnd, WM_ENABLE, TRUE, 0);
   } else if (!bEnable && !wasDisabled) {
-    Send(hWnd, WM_CANCELMODE, 0, 0);
-    if ((window = Peek(hWnd))) window->style |= WS_DISABLED;
+    if ((window = SendAndPeek(hWnd, WM_CANCELMODE, 0, 0))) window->style |= WS_DISABLED;
     Send(hWnd, WM_ENABLE, FALSE, 0);
   }
   return wasDisabled;

@@ -1,6 +1,6 @@
 #pragma once
-// The windowing layer's data model: registered classes, the window table, and the
-// message-delivery entry points the rest of platform/linux/user/ (input, focus) uses.
+// The windowing layer's data model: registered classes and the window table. Message
+// delivery between windows is in delivery.h.
 //
 // Windows live in a table of slots. A handle carries its slot number and the slot's
 // generation, so a handle kept after DestroyWindow never finds a window created later in
@@ -106,6 +106,8 @@ std::recursive_mutex& TableLock();
 Window* Find(HWND handle);
 // The same without touching the last error.
 Window* Peek(HWND handle);
+// The handle while it names a live window, else nullptr (no last error either).
+HWND Live(HWND handle);
 
 // Top-level windows in z-order, topmost first (including hidden ones).
 std::vector<HWND>& TopLevels();
@@ -132,13 +134,5 @@ constexpr int kEdgeWidth = 2;
 // How far the window rectangle reaches beyond the client area on each side for a style
 // (caption, frame, edges; no menu). A WS_POPUP without caption or border has none.
 RECT FrameInsets(DWORD style, DWORD exStyle);
-
-// Message delivery (the window's own thread).
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Posted messages; false when the window is gone.
-bool Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Input messages (mouse, keyboard) for a window's thread: retrieved after posted messages,
-// before WM_PAINT and WM_TIMER, with their own time and position.
-void PostInput(const MSG& message);
 
 }  // namespace linux_user

@@ -91,8 +91,9 @@ LONG_PTR WindowValue(HWND hWnd, int nIndex, size_t size, bool set, LONG_PTR valu
       DWORD old = field;
       if (!set) return static_cast<LONG_PTR>(static_cast<LONG>(old));
       STYLESTRUCT change{old, static_cast<DWORD>(value)};
-      Send(hWnd, WM_STYLECHANGING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&change));
-      if (!(window = Peek(hWnd))) return 0;
+      if (!SendAndPeek(hWnd, WM_STYLECHANGING, static_cast<WPARAM>(nIndex),
+                       reinterpret_cast<LPARAM>(&change)))
+        return 0;
       change.styleOld = old;
       field = change.styleNew;
       Send(hWnd, WM_STYLECHANGED, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&change));
