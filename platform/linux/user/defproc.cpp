@@ -2,31 +2,26 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gdi_handles.h"
 #include "platform/linux/user/internal.h"
 
 using namespace linux_user;
 
 namespace {
 
-constexpr UINT kNoClientSize = 0x0800;
-constexpr UINT kNoClientMove = 0x1000;
-
 LRESULT WindowPosChanged(HWND hWnd, const WINDOWPOS* pos) {
   Window* window = Peek(hWnd);
   if (!window || !pos) return 0;
   if (!(pos->flags & (kNoClientMove | kNoClientSize)) || (pos->flags & SWP_STATECHANGED))
     window->needSize = false;
-  if (!(pos->flags & kNoClientMove))
-    Send(hWnd, WM_MOVE, 0, MAKELPARAM(window->client.left, window->client.top));
-  if (!(window = Peek(hWnd))) return 0;
-  if (!(pos->flags & kNoClientSize) || (pos->flags & SWP_STATECHANGED)) {
-    WPARAM type = (window->style & WS_MINIMIZE)   ? SIZE_MINIMIZED
-                  : (window->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
-                                                  : SIZE_RESTORED;
-    Send(hWnd, WM_SIZE, type,
+  if (!(pos->flags & kNoClientMove) &&
+      !(window =
+            SendAndPeek(hWnd, WM_MOVE, 0, MAKELPARAM(window->client.left, window->client.top))))
+    return 0;
+  if (!(pos->flags & kNoClientSize) || (pos->flags & SWP_STATECHANGED))
+    Send(hWnd, WM_SIZE, SizeTypeOf(*window),
          MAKELPARAM(window->client.right - window->client.left,
                     window->client.bottom - window->client.top));
-  }
   return 0;
 }
 
@@ -42,6 +37,112 @@ LRESULT WindowPosChanging(HWND hWnd, WINDOWPOS* pos) {
   return 0;
 }
 
+// A window that draws nothing still validates what was to be painted.
+LRESULT PaintNothing(HWND hWnd) {
+  const PaintSession paint(hWnd);
+  return 0;
+}
+
+// The client area inside the frame the style gives; none while minimised.
+LRESULT NcCalcSize(const Window& window, LPARAM lParam) {
+  RECT* rect = reinterpret_cast<RECT*>(lParam);
+  if (!rect) return 0;
+  if (window.style & WS_MINIMIZE) {
+    rect->right = rect->left;
+    rect->bottom = rect->top;
+    return 0;
+  }
+  RECT insets = FrameInsets(window.style, window.exStyle);
+  rect->left += insets.left;
+  rect->top += insets.top;
+  rect->right = std::max(rect->left, rect->right - insets.right);
+  rect->bottom = std::max(rect->top, rect->bottom - insets.bottom);
+  return 0;
+}
+
+LRESULT SetText(Window& window, LPARAM lParam) {
+  window.text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+  if ((window.style & WS_CAPTION) == WS_CAPTION) InvalidateFrame(window);
+  if (!window.parent && (window.style & WS_VISIBLE)) SyncDriver(window);
+  return TRUE;
+}
+
+LRESULT GetText(const Window& window, WPARAM wParam, LPARAM lParam) {
+  auto* buffer = reinterpret_cast<char*>(lParam);
+  if (!buffer || wParam == 0) return 0;
+  size_t length = std::min(window.text.size(), static_cast<size_t>(wParam) - 1);
+  std::memcpy(buffer, window.text.data(), length);
+  buffer[length] = '\0';
+  return static_cast<LRESULT>(length);
+}
+
+LRESULT SysCommand(HWND hWnd, const Window& window, WPARAM wParam) {
+  switch (wParam & 0xFFF0) {
+    // Only the minimise and restore commands take a top-level's owned popups along;
+    // ShowWindow alone leaves them where they are, as the reference system does.
+    case SC_MINIMIZE:
+      if (!window.parent) ShowOwnedPopups(hWnd, FALSE);
+      ShowWindow(hWnd, SW_MINIMIZE);
+      break;
+    case SC_MAXIMIZE:
+      ShowWindow(hWnd, SW_MAXIMIZE);
+      break;
+    case SC_RESTORE: {
+      const bool iconic = (window.style & WS_MINIMIZE) != 0 && !window.parent;
+      ShowWindow(hWnd, SW_RESTORE);
+      if (iconic && Find(hWnd)) ShowOwnedPopups(hWnd, TRUE);
+      break;
+    }
+    case SC_CLOSE:
+      Send(hWnd, WM_CLOSE, 0, 0);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+// Owned popups hidden and shown with their owner (ShowOwnedPopups).
+LRESULT ShowWithOwner(HWND hWnd, const Window& window, WPARAM wParam, LPARAM lParam) {
+  if (!lParam || !(window.style & WS_POPUP) || !window.owner) return 0;
+  bool visible = window.style & WS_VISIBLE;
+  if (visible == (wParam != 0)) return 0;
+  ShowWindow(hWnd, wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
+  return 0;
+}
+
+LRESULT SetIcon(Window& window, WPARAM wParam, LPARAM lParam) {
+  HICON& slot = wParam == ICON_SMALL ? window.iconSmall : window.iconBig;
+  HICON old = slot;
+  slot = reinterpret_cast<HICON>(lParam);
+  if (!window.parent && (window.style & WS_VISIBLE)) SyncDriver(window);
+  return reinterpret_cast<LRESULT>(old);
+}
+
+bool IsCtlColor(UINT message) {
+  switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORSCROLLBAR:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Window text on the window colour for edits and lists, on the button face for the rest.
+LRESULT CtlColor(UINT message, WPARAM wParam) {
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  bool edit = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(edit ? COLOR_WINDOW : COLOR_BTNFACE));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(edit ? COLOR_WINDOW : COLOR_BTNFACE));
+}
+
 }  // namespace
 
 extern "C" {
@@ -55,21 +156,8 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) window->text = cs->lpszName;
       return TRUE;
     }
-    case WM_NCCALCSIZE: {
-      RECT* rect = reinterpret_cast<RECT*>(lParam);
-      if (!rect) return 0;
-      if (window->style & WS_MINIMIZE) {
-        rect->right = rect->left;
-        rect->bottom = rect->top;
-        return 0;
-      }
-      RECT insets = FrameInsets(window->style, window->exStyle);
-      rect->left += insets.left;
-      rect->top += insets.top;
-      rect->right = std::max(rect->left, rect->right - insets.right);
-      rect->bottom = std::max(rect->top, rect->bottom - insets.bottom);
-      return 0;
-    }
+    case WM_NCCALCSIZE:
+      return NcCalcSize(*window, lParam);
     case WM_NCHITTEST:
       return DefNcHitTest(hWnd, lParam);
     case WM_SETCURSOR:
@@ -81,11 +169,8 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     case WM_NCACTIVATE:
       InvalidateFrame(*window);
       return TRUE;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      if (BeginPaint(hWnd, &ps)) EndPaint(hWnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return PaintNothing(hWnd);
     case WM_ERASEBKGND:
     case WM_ICONERASEBKGND:
       return DefaultEraseBackground(*window, reinterpret_cast<HDC>(wParam));
@@ -93,18 +178,9 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       DrawFrame(*window);
       return 0;
     case WM_SETTEXT:
-      window->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-      if ((window->style & WS_CAPTION) == WS_CAPTION) InvalidateFrame(*window);
-      if (!window->parent && (window->style & WS_VISIBLE)) SyncDriver(*window);
-      return TRUE;
-    case WM_GETTEXT: {
-      auto* buffer = reinterpret_cast<char*>(lParam);
-      if (!buffer || wParam == 0) return 0;
-      size_t length = std::min(window->text.size(), static_cast<size_t>(wParam) - 1);
-      std::memcpy(buffer, window->text.data(), length);
-      buffer[length] = '\0';
-      return static_cast<LRESULT>(length);
-    }
+      return SetText(*window, lParam);
+    case WM_GETTEXT:
+      return GetText(*window, wParam, lParam);
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(window->text.size());
     case WM_WINDOWPOSCHANGING:
@@ -115,44 +191,11 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       DestroyWindow(hWnd);
       return 0;
     case WM_SYSCOMMAND:
-      switch (wParam & 0xFFF0) {
-        // Only the minimise and restore commands take a top-level's owned popups along;
-        // ShowWindow alone leaves them where they are, as the reference system does.
-        case SC_MINIMIZE:
-          if (!window->parent) ShowOwnedPopups(hWnd, FALSE);
-          ShowWindow(hWnd, SW_MINIMIZE);
-          break;
-        case SC_MAXIMIZE:
-          ShowWindow(hWnd, SW_MAXIMIZE);
-          break;
-        case SC_RESTORE: {
-          const bool iconic = (window->style & WS_MINIMIZE) != 0 && !window->parent;
-          ShowWindow(hWnd, SW_RESTORE);
-          if (iconic && Find(hWnd)) ShowOwnedPopups(hWnd, TRUE);
-          break;
-        }
-        case SC_CLOSE:
-          Send(hWnd, WM_CLOSE, 0, 0);
-          break;
-        default:
-          break;
-      }
-      return 0;
-    case WM_SHOWWINDOW: {
-      // Owned popups hidden and shown with their owner (ShowOwnedPopups).
-      if (!lParam || !(window->style & WS_POPUP) || !window->owner) return 0;
-      bool visible = window->style & WS_VISIBLE;
-      if (visible == (wParam != 0)) return 0;
-      ShowWindow(hWnd, wParam ? SW_SHOWNOACTIVATE : SW_HIDE);
-      return 0;
-    }
-    case WM_SETICON: {
-      HICON& slot = wParam == ICON_SMALL ? window->iconSmall : window->iconBig;
-      HICON old = slot;
-      slot = reinterpret_cast<HICON>(lParam);
-      if (!window->parent && (window->style & WS_VISIBLE)) SyncDriver(*window);
-      return reinterpret_cast<LRESULT>(old);
-    }
+      return SysCommand(hWnd, *window, wParam);
+    case WM_SHOWWINDOW:
+      return ShowWithOwner(hWnd, *window, wParam, lParam);
+    case WM_SETICON:
+      return SetIcon(*window, wParam, lParam);
     case WM_GETICON:
       return reinterpret_cast<LRESULT>(wParam == ICON_SMALL ? window->iconSmall : window->iconBig);
     case WM_QUERYOPEN:
@@ -160,21 +203,8 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
       return TRUE;
     case WM_QUERYDRAGICON:
       return reinterpret_cast<LRESULT>(window->cls ? window->cls->icon : nullptr);
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORSCROLLBAR: {
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      bool edit = Msg == WM_CTLCOLOREDIT || Msg == WM_CTLCOLORLISTBOX;
-      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-      SetBkColor(dc, GetSysColor(edit ? COLOR_WINDOW : COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(edit ? COLOR_WINDOW : COLOR_BTNFACE));
-    }
     default:
-      return 0;
+      return IsCtlColor(Msg) ? CtlColor(Msg, wParam) : 0;
   }
 }
 

@@ -1,6 +1,5 @@
 // Window geometry: SetWindowPos with WM_WINDOWPOSCHANGING/WM_NCCALCSIZE/
-// WM_WINDOWPOSCHANGED, ShowWindow with minimise/maximise/restore, z-order with owned
-// windows kept above their owners and topmost windows above the rest, coordinate mapping.
+// WM_WINDOWPOSCHANGED, the min/max tracking sizes, and what the display driver is told.
 #include <algorithm>
 
 #include "platform/linux/display/driver.h"
@@ -9,38 +8,6 @@
 namespace linux_user {
 
 namespace {
-
-// Internal WINDOWPOS flags Windows sets for DefWindowProc: the client area did not move
-// or did not change size.
-constexpr UINT kNoClientSize = 0x0800;
-constexpr UINT kNoClientMove = 0x1000;
-constexpr int kMinimizedWidth = 160, kMinimizedHeight = 24;
-constexpr int kIconicPosition = -32000;
-
-bool IsTopMost(HWND handle) {
-  Window* window = Peek(handle);
-  return window && (window->exStyle & WS_EX_TOPMOST);
-}
-
-bool OwnedBy(Window* window, HWND owner) {
-  for (int depth = 0; window && window->owner && depth < 64; ++depth) {
-    if (window->owner == owner) return true;
-    window = Peek(window->owner);
-  }
-  return false;
-}
-
-void InsertAt(std::vector<HWND>& list, HWND handle, HWND after) {
-  list.erase(std::remove(list.begin(), list.end(), handle), list.end());
-  if (after == HWND_TOP) {
-    list.insert(list.begin(), handle);
-  } else if (after == HWND_BOTTOM) {
-    list.push_back(handle);
-  } else {
-    auto it = std::find(list.begin(), list.end(), after);
-    list.insert(it == list.end() ? list.begin() : it + 1, handle);
-  }
-}
 
 // After a size change: the whole client area when it is shown anew, its frame changed, it
 // moved within the window (or a child moved on its parent), or the class redraws on that
@@ -75,64 +42,6 @@ void InvalidateResized(Window& window, UINT flags, const RECT& oldWindow, const 
 }
 
 }  // namespace
-
-void PlaceInZOrder(Window& window, HWND insertAfter) {
-  std::lock_guard lock(TableLock());
-  auto& siblings = Siblings(window);
-  HWND handle = window.handle;
-  if (window.parent) {
-    InsertAt(siblings, handle,
-             insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST ? HWND_TOP : insertAfter);
-    return;
-  }
-  if (insertAfter == HWND_TOPMOST) {
-    window.exStyle |= WS_EX_TOPMOST;
-    insertAfter = HWND_TOP;
-  } else if (insertAfter == HWND_NOTOPMOST) {
-    window.exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
-    insertAfter = HWND_TOP;
-  } else if (insertAfter != HWND_TOP && insertAfter != HWND_BOTTOM) {
-    if (!Peek(insertAfter)) insertAfter = HWND_TOP;
-  }
-  bool topmost = window.exStyle & WS_EX_TOPMOST;
-  siblings.erase(std::remove(siblings.begin(), siblings.end(), handle), siblings.end());
-  // First position allowed: below topmost windows unless topmost itself; last: above the
-  // non-topmost windows when topmost.
-  auto firstNormal =
-      std::find_if(siblings.begin(), siblings.end(), [](HWND h) { return !IsTopMost(h); });
-  size_t lo = topmost ? 0 : static_cast<size_t>(firstNormal - siblings.begin());
-  size_t hi = topmost ? static_cast<size_t>(firstNormal - siblings.begin()) : siblings.size();
-  size_t at;
-  if (insertAfter == HWND_TOP) {
-    at = lo;
-  } else if (insertAfter == HWND_BOTTOM) {
-    at = hi;
-  } else {
-    auto it = std::find(siblings.begin(), siblings.end(), insertAfter);
-    at = static_cast<size_t>(it - siblings.begin()) + 1;
-  }
-  at = std::clamp(at, lo, hi);
-  // Never below the owner.
-  if (window.owner) {
-    auto owner = std::find(siblings.begin(), siblings.end(), window.owner);
-    if (owner != siblings.end()) at = std::min(at, static_cast<size_t>(owner - siblings.begin()));
-  }
-  siblings.insert(siblings.begin() + static_cast<ptrdiff_t>(at), handle);
-  // Owned windows stay above their owner, keeping their order among themselves.
-  std::vector<HWND> owned;
-  for (HWND other : siblings)
-    if (OwnedBy(Peek(other), handle)) owned.push_back(other);
-  for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
-    auto self = std::find(siblings.begin(), siblings.end(), handle);
-    auto pos = std::find(siblings.begin(), siblings.end(), *it);
-    if (pos > self) {
-      HWND moving = *pos;
-      siblings.erase(pos);
-      self = std::find(siblings.begin(), siblings.end(), handle);
-      siblings.insert(self, moving);
-    }
-  }
-}
 
 MINMAXINFO QueryMinMaxInfo(Window& window) {
   HWND handle = window.handle;
@@ -199,184 +108,186 @@ void SyncDriver(Window& window) {
   driver.Show(window.handle, window.window, look);
 }
 
-BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
-  HWND handle = start.handle;
-  Window* window = &start;
-  bool visible = window->style & WS_VISIBLE;
-  if (visible)
+namespace {
+
+// One SetWindowPos on its way: the window's rectangles before and after.
+struct Move {
+  RECT oldWindow, oldClient;
+  RECT newWindow, newClient;
+};
+
+// The request as WM_WINDOWPOSCHANGING sees it: flags for what does not change, and the
+// current place and size where they stay.
+WINDOWPOS Requested(const Window& window, HWND insertAfter, int x, int y, int cx, int cy,
+                    UINT flags) {
+  const HWND handle = window.handle;
+  // Only a change of visibility shows or hides.
+  if (window.style & WS_VISIBLE)
     flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
   else
     flags &= ~static_cast<UINT>(SWP_HIDEWINDOW);
-  if ((flags & SWP_SHOWWINDOW) && (flags & SWP_HIDEWINDOW))
-    flags &= ~static_cast<UINT>(SWP_HIDEWINDOW);
-  if (cx < 0) cx = 0;
-  if (cy < 0) cy = 0;
-  if (window->window.right - window->window.left == cx &&
-      window->window.bottom - window->window.top == cy)
-    flags |= SWP_NOSIZE;
-  if (window->window.left == x && window->window.top == y) flags |= SWP_NOMOVE;
+  cx = std::max(cx, 0);
+  cy = std::max(cy, 0);
+  const RECT& now = window.window;
+  if (now.right - now.left == cx && now.bottom - now.top == cy) flags |= SWP_NOSIZE;
+  if (now.left == x && now.top == y) flags |= SWP_NOMOVE;
   if (insertAfter == handle) flags |= SWP_NOZORDER;
-  if (window->parent && (window->style & WS_CHILD)) flags |= SWP_NOACTIVATE;
-
+  if (window.parent && (window.style & WS_CHILD)) flags |= SWP_NOACTIVATE;
   WINDOWPOS pos{handle, insertAfter, x, y, cx, cy, flags};
   if (flags & SWP_NOMOVE) {
-    pos.x = window->window.left;
-    pos.y = window->window.top;
+    pos.x = now.left;
+    pos.y = now.top;
   }
   if (flags & SWP_NOSIZE) {
-    pos.cx = window->window.right - window->window.left;
-    pos.cy = window->window.bottom - window->window.top;
+    pos.cx = now.right - now.left;
+    pos.cy = now.bottom - now.top;
   }
-  if (!(flags & SWP_NOSENDCHANGING)) {
-    Send(handle, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
-    if (!(window = Peek(handle))) return FALSE;
-    if (pos.cx < 0) pos.cx = 0;
-    if (pos.cy < 0) pos.cy = 0;
-    if (window->window.left == pos.x && window->window.top == pos.y) pos.flags |= SWP_NOMOVE;
-    if (window->window.right - window->window.left == pos.cx &&
-        window->window.bottom - window->window.top == pos.cy)
-      pos.flags |= SWP_NOSIZE;
-  }
-  flags = pos.flags;
-  RECT oldWindow = window->window, oldClient = window->client;
-  RECT newWindow{pos.x, pos.y, pos.x + pos.cx, pos.y + pos.cy};
-  RECT newClient = oldClient;
-  OffsetRect(&newClient, newWindow.left - oldWindow.left, newWindow.top - oldWindow.top);
-  if ((flags & (SWP_NOSIZE | SWP_FRAMECHANGED)) != SWP_NOSIZE) {
-    NCCALCSIZE_PARAMS params{};
-    params.rgrc[0] = newWindow;
-    params.rgrc[1] = oldWindow;
-    params.rgrc[2] = oldClient;
-    params.lppos = &pos;
-    Send(handle, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
-    if (!(window = Peek(handle))) return FALSE;
-    newClient = params.rgrc[0];
-  }
-  if (newClient.right - newClient.left == oldClient.right - oldClient.left &&
-      newClient.bottom - newClient.top == oldClient.bottom - oldClient.top)
+  return pos;
+}
+
+// WM_WINDOWPOSCHANGING, whose handler may change the request; the window afterwards.
+Window* SendChanging(HWND handle, WINDOWPOS& pos) {
+  Window* window = SendAndPeek(handle, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
+  if (!window) return nullptr;
+  pos.cx = std::max(pos.cx, 0);
+  pos.cy = std::max(pos.cy, 0);
+  const RECT& now = window->window;
+  if (now.left == pos.x && now.top == pos.y) pos.flags |= SWP_NOMOVE;
+  if (now.right - now.left == pos.cx && now.bottom - now.top == pos.cy) pos.flags |= SWP_NOSIZE;
+  return window;
+}
+
+// WM_NCCALCSIZE for a new size or frame: the client area the window answers goes to
+// move.newClient. The window afterwards.
+Window* SendCalcSize(HWND handle, WINDOWPOS& pos, Move& move) {
+  NCCALCSIZE_PARAMS params{};
+  params.rgrc[0] = move.newWindow;
+  params.rgrc[1] = move.oldWindow;
+  params.rgrc[2] = move.oldClient;
+  params.lppos = &pos;
+  Window* window = SendAndPeek(handle, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
+  if (window) move.newClient = params.rgrc[0];
+  return window;
+}
+
+// kNoClientSize and kNoClientMove for a client area that kept its size or its place.
+UINT ClientKept(const Move& move) {
+  const RECT& was = move.oldClient;
+  const RECT& now = move.newClient;
+  UINT flags = 0;
+  if (now.right - now.left == was.right - was.left && now.bottom - now.top == was.bottom - was.top)
     flags |= kNoClientSize;
-  if (newClient.left == oldClient.left && newClient.top == oldClient.top) flags |= kNoClientMove;
+  if (now.left == was.left && now.top == was.top) flags |= kNoClientMove;
+  return flags;
+}
 
-  // A child leaving or changing place uncovers part of its parent: what it covered and no
-  // longer does, marked once it is in its new place (so the mark does not reach into the
-  // child where it still is).
-  bool child = window->parent != nullptr;
-  bool wasShowing = IsShowing(*window);
-  bool uncovers = child && wasShowing &&
-                  ((flags & SWP_HIDEWINDOW) || !(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE));
-
-  window->window = newWindow;
-  window->client = newClient;
-  if (!(flags & SWP_NOZORDER)) PlaceInZOrder(*window, insertAfter);
-  if (flags & SWP_SHOWWINDOW) window->style |= WS_VISIBLE;
-  if (flags & SWP_HIDEWINDOW) window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+// Puts the window in its new place, z-order and visibility. A child leaving or changing
+// place uncovers part of its parent: what it covered and no longer does, marked once it is
+// in its new place (so the mark does not reach into the child where it still is).
+void Relocate(Window& window, HWND insertAfter, UINT flags, const Move& move) {
+  const bool uncovers =
+      window.parent && IsShowing(window) &&
+      ((flags & SWP_HIDEWINDOW) || !(flags & SWP_NOMOVE) || !(flags & SWP_NOSIZE));
+  window.window = move.newWindow;
+  window.client = move.newClient;
+  if (!(flags & SWP_NOZORDER)) PlaceInZOrder(window, insertAfter);
+  if (flags & SWP_SHOWWINDOW) window.style |= WS_VISIBLE;
+  if (flags & SWP_HIDEWINDOW) window.style &= ~static_cast<DWORD>(WS_VISIBLE);
   if (uncovers) {
-    linux_gdi::Region uncovered(oldWindow);
-    if (!(flags & SWP_HIDEWINDOW)) uncovered.Subtract(newWindow);
-    for (const RECT& rect : uncovered.Rects()) InvalidateParentArea(*window, rect);
+    linux_gdi::Region uncovered(move.oldWindow);
+    if (!(flags & SWP_HIDEWINDOW)) uncovered.Subtract(move.newWindow);
+    for (const RECT& rect : uncovered.Rects()) InvalidateParentArea(window, rect);
   }
-  if (!(window->style & (WS_MINIMIZE | WS_MAXIMIZE))) window->normal = newWindow;
-  if (window->surface) window->surface->Resize(pos.cx, pos.cy);
+  if (!(window.style & (WS_MINIMIZE | WS_MAXIMIZE))) window.normal = move.newWindow;
+  if (window.surface)
+    window.surface->Resize(move.newWindow.right - move.newWindow.left,
+                           move.newWindow.bottom - move.newWindow.top);
+}
 
-  bool sizeChanged = !(flags & SWP_NOSIZE) || (flags & SWP_FRAMECHANGED);
-  if (!(flags & SWP_NOREDRAW)) {
-    if ((flags & SWP_SHOWWINDOW) || (sizeChanged && !(flags & kNoClientSize)) ||
-        (window->surface && sizeChanged)) {
-      InvalidateFrame(*window);
-      InvalidateResized(*window, flags, oldWindow, oldClient);
-    } else if (flags & SWP_FRAMECHANGED) {
-      InvalidateFrame(*window);
-    } else if (child && IsShowing(*window) && !(flags & SWP_NOMOVE)) {
-      InvalidateFrame(*window);
-      Invalidate(*window, nullptr, true, true);
-    }
+// What the move leaves to paint in the window itself (nothing with SWP_NOREDRAW).
+void InvalidateMoved(Window& window, UINT flags, const Move& move) {
+  if (flags & SWP_NOREDRAW) return;
+  const bool sizeChanged = !(flags & SWP_NOSIZE) || (flags & SWP_FRAMECHANGED);
+  if ((flags & SWP_SHOWWINDOW) || (sizeChanged && !(flags & kNoClientSize)) ||
+      (window.surface && sizeChanged)) {
+    InvalidateFrame(window);
+    InvalidateResized(window, flags, move.oldWindow, move.oldClient);
+  } else if (flags & SWP_FRAMECHANGED) {
+    InvalidateFrame(window);
+  } else if (window.parent && IsShowing(window) && !(flags & SWP_NOMOVE)) {
+    InvalidateFrame(window);
+    Invalidate(window, nullptr, true, true);
   }
-  if (!child) {
-    if ((flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED)) || !(flags & SWP_NOMOVE) ||
-        !(flags & SWP_NOSIZE))
-      SyncDriver(*window);
-    if (!(flags & SWP_NOZORDER) && (window->style & WS_VISIBLE))
-      linux_display::CurrentDriver().Raise(handle);
-  }
+}
+
+// A top-level window's new place and state go to the display; a z-order change raises it.
+void ShowOnDisplay(Window& window, UINT flags) {
+  if ((flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED)) || !(flags & SWP_NOMOVE) ||
+      !(flags & SWP_NOSIZE))
+    SyncDriver(window);
+  if (!(flags & SWP_NOZORDER) && (window.style & WS_VISIBLE))
+    linux_display::CurrentDriver().Raise(window.handle);
+}
+
+// WM_WINDOWPOSCHANGED with where the window is now, when anything changed; false when the
+// window did not survive it.
+bool SendChanged(HWND handle, WINDOWPOS& pos, UINT flags, const RECT& newWindow) {
+  if ((flags & (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW | SWP_HIDEWINDOW |
+                SWP_FRAMECHANGED)) == (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER))
+    return true;
+  pos.x = newWindow.left;
+  pos.y = newWindow.top;
+  pos.cx = newWindow.right - newWindow.left;
+  pos.cy = newWindow.bottom - newWindow.top;
+  pos.flags = flags;
+  return SendAndPeek(handle, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos)) != nullptr;
+}
+
+}  // namespace
+
+BOOL SetWindowPosition(Window& start, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  const HWND handle = start.handle;
+  WINDOWPOS pos = Requested(start, insertAfter, x, y, cx, cy, flags);
+  Window* window = &start;
+  if (!(pos.flags & SWP_NOSENDCHANGING) && !(window = SendChanging(handle, pos))) return FALSE;
+  Move move{window->window, window->client, RECT{pos.x, pos.y, pos.x + pos.cx, pos.y + pos.cy},
+            window->client};
+  OffsetRect(&move.newClient, move.newWindow.left - move.oldWindow.left,
+             move.newWindow.top - move.oldWindow.top);
+  if ((pos.flags & (SWP_NOSIZE | SWP_FRAMECHANGED)) != SWP_NOSIZE &&
+      !(window = SendCalcSize(handle, pos, move)))
+    return FALSE;
+  flags = pos.flags | ClientKept(move);
+  const bool child = window->parent != nullptr;
+  Relocate(*window, insertAfter, flags, move);
+  InvalidateMoved(*window, flags, move);
+  if (!child) ShowOnDisplay(*window, flags);
   // Activation happens before WM_WINDOWPOSCHANGED, as Windows does it.
   if (!child && !(flags & SWP_NOACTIVATE) && (window->style & WS_VISIBLE) &&
       ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER))) {
     ActivateWindow(handle);
-    if (!(window = Peek(handle))) return TRUE;
+    if (!Peek(handle)) return TRUE;
   }
-  if ((flags & (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW | SWP_HIDEWINDOW |
-                SWP_FRAMECHANGED)) != (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER)) {
-    pos.x = newWindow.left;
-    pos.y = newWindow.top;
-    pos.cx = newWindow.right - newWindow.left;
-    pos.cy = newWindow.bottom - newWindow.top;
-    pos.flags = flags;
-    Send(handle, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
-    if (!(window = Peek(handle))) return TRUE;
-  }
+  if (!SendChanged(handle, pos, flags, move.newWindow)) return TRUE;
   if ((flags & SWP_HIDEWINDOW) && !(flags & SWP_NOACTIVATE)) WindowGoing(handle);
   return TRUE;
 }
 
-namespace {
-
-// Changes the minimised/maximised state for ShowWindow; returns the SWP flags to add and
-// the new window rectangle in `place`.
-UINT MinMaximize(Window& window, int command, RECT* place) {
-  HWND handle = window.handle;
-  UINT flags = 0;
-  DWORD style = window.style;
-  switch (command) {
-    case SW_MINIMIZE: {
-      if (style & WS_MINIMIZE) return 0;
-      if (!(style & WS_MAXIMIZE)) window.normal = window.window;
-      window.restoreToMaximized = (style & WS_MAXIMIZE) != 0;
-      window.style = (window.style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
-      POINT at = window.minPosition;
-      if (at.x == -1 && at.y == -1) at = POINT{kIconicPosition, kIconicPosition};
-      *place = RECT{at.x, at.y, at.x + kMinimizedWidth, at.y + kMinimizedHeight};
-      flags |= SWP_NOCOPYBITS;
-      break;
-    }
-    case SW_MAXIMIZE: {
-      MINMAXINFO info = QueryMinMaxInfo(window);
-      Window* self = Peek(handle);
-      if (!self) return 0;
-      if (self->style & WS_MINIMIZE) {
-        self->style &= ~static_cast<DWORD>(WS_MINIMIZE);
-      } else if (!(self->style & WS_MAXIMIZE)) {
-        self->normal = self->window;
-      }
-      self->style |= WS_MAXIMIZE;
-      *place =
-          RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + info.ptMaxSize.x,
-               info.ptMaxPosition.y + info.ptMaxSize.y};
-      break;
-    }
-    case SW_RESTORE: {
-      if (style & WS_MINIMIZE) {
-        window.style &= ~static_cast<DWORD>(WS_MINIMIZE);
-        if (window.restoreToMaximized) {
-          flags |= MinMaximize(window, SW_MAXIMIZE, place);
-          return flags | SWP_STATECHANGED;
-        }
-        *place = window.normal;
-      } else if (style & WS_MAXIMIZE) {
-        window.style &= ~static_cast<DWORD>(WS_MAXIMIZE);
-        window.restoreToMaximized = false;
-        *place = window.normal;
-      } else {
-        return 0;
-      }
-      break;
-    }
-    default:
-      return 0;
-  }
-  return flags | SWP_STATECHANGED;
+WPARAM SizeTypeOf(const Window& window) {
+  return (window.style & WS_MINIMIZE)   ? SIZE_MINIMIZED
+         : (window.style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
+                                        : SIZE_RESTORED;
 }
 
-}  // namespace
+Window* SendSizeAndMove(HWND handle, WPARAM sizeType) {
+  Window* window = Peek(handle);
+  if (!window) return nullptr;
+  const RECT size = window->client;
+  if (!(window = SendAndPeek(handle, WM_SIZE, sizeType,
+                             MAKELPARAM(size.right - size.left, size.bottom - size.top))))
+    return nullptr;
+  return SendAndPeek(handle, WM_MOVE, 0, MAKELPARAM(window->client.left, window->client.top));
+}
 
 }  // namespace linux_user
 
@@ -399,184 +310,6 @@ BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bR
 
 BOOL WINAPI BringWindowToTop(HWND hWnd) {
   return SetWindowPos(hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-}
-
-BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
-  Window* window = Find(hWnd);
-  if (!window) return FALSE;
-  DWORD style = window->style;
-  bool wasVisible = style & WS_VISIBLE;
-  bool child = (style & WS_CHILD) && window->parent;
-  UINT swp = 0;
-  RECT place = window->window;
-  switch (nCmdShow) {
-    case SW_HIDE:
-      if (!wasVisible) return FALSE;
-      swp |= SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER;
-      break;
-    case SW_SHOWMINNOACTIVE:
-    case SW_MINIMIZE:
-    case SW_FORCEMINIMIZE:
-      swp |= SWP_NOACTIVATE | SWP_NOZORDER;
-      [[fallthrough]];
-    case SW_SHOWMINIMIZED:
-      swp |= SWP_SHOWWINDOW | SWP_FRAMECHANGED;
-      if ((style & WS_MINIMIZE) && wasVisible) return TRUE;
-      swp |= MinMaximize(*window, SW_MINIMIZE, &place);
-      break;
-    case SW_SHOWMAXIMIZED:
-      swp |= SWP_SHOWWINDOW | SWP_FRAMECHANGED;
-      if ((style & WS_MAXIMIZE) && wasVisible) return TRUE;
-      swp |= MinMaximize(*window, SW_MAXIMIZE, &place);
-      break;
-    case SW_SHOWNA:
-      swp |= SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE;
-      if (child) swp |= SWP_NOZORDER;
-      break;
-    case SW_SHOW:
-      if (wasVisible) return TRUE;
-      swp |= SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE;
-      if (child) swp |= SWP_NOACTIVATE | SWP_NOZORDER;
-      break;
-    case SW_SHOWNOACTIVATE:
-      swp |= SWP_NOACTIVATE | SWP_NOZORDER;
-      [[fallthrough]];
-    case SW_RESTORE:
-    case SW_SHOWNORMAL:
-    case SW_SHOWDEFAULT:
-    default:
-      swp |= SWP_SHOWWINDOW;
-      if (style & (WS_MINIMIZE | WS_MAXIMIZE)) {
-        if ((style & WS_MINIMIZE) && !Send(hWnd, WM_QUERYOPEN, 0, 0)) return wasVisible;
-        if (!(window = Peek(hWnd))) return FALSE;
-        swp |= SWP_FRAMECHANGED | MinMaximize(*window, SW_RESTORE, &place);
-      } else {
-        if (wasVisible) return TRUE;
-        swp |= SWP_NOSIZE | SWP_NOMOVE;
-      }
-      if (child && !(swp & SWP_STATECHANGED)) swp |= SWP_NOACTIVATE | SWP_NOZORDER;
-      break;
-  }
-  if (!(window = Peek(hWnd))) return wasVisible;
-  bool show = nCmdShow != SW_HIDE;
-  if (show != wasVisible && !(swp & SWP_STATECHANGED)) {
-    Send(hWnd, WM_SHOWWINDOW, show, 0);
-    if (!(window = Peek(hWnd))) return wasVisible;
-  }
-  if (child && window->parent && !IsWindowVisible(window->parent)) {
-    // Under a hidden parent only the flag changes; the parent's showing repaints it.
-    if (show)
-      window->style |= WS_VISIBLE;
-    else
-      window->style &= ~static_cast<DWORD>(WS_VISIBLE);
-    if (!(swp & SWP_STATECHANGED)) return wasVisible;
-  }
-  SetWindowPosition(*window, HWND_TOP, place.left, place.top, place.right - place.left,
-                    place.bottom - place.top, swp);
-  if (!(window = Peek(hWnd))) return wasVisible;
-  if (nCmdShow == SW_HIDE) WindowGoing(hWnd);
-  if (!(window = Peek(hWnd))) return wasVisible;
-  if (window->needSize) {
-    // An overlapped window's first WM_SIZE and WM_MOVE, held back since creation.
-    window->needSize = false;
-    WPARAM type = (window->style & WS_MINIMIZE)   ? SIZE_MINIMIZED
-                  : (window->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
-                                                  : SIZE_RESTORED;
-    Send(hWnd, WM_SIZE, type,
-         MAKELPARAM(window->client.right - window->client.left,
-                    window->client.bottom - window->client.top));
-    if ((window = Peek(hWnd)))
-      Send(hWnd, WM_MOVE, 0, MAKELPARAM(window->client.left, window->client.top));
-  }
-  return wasVisible;
-}
-
-BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-  Window* window = Find(hWnd);
-  if (!window || !lpRect) return FALSE;
-  *lpRect = ScreenWindowRect(*window);
-  return TRUE;
-}
-
-BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-  Window* window = Find(hWnd);
-  if (!window || !lpRect) return FALSE;
-  *lpRect = RECT{0, 0, window->client.right - window->client.left,
-                 window->client.bottom - window->client.top};
-  return TRUE;
-}
-
-BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
-  Window* window = Find(hWnd);
-  if (!window || !lpPoint) return FALSE;
-  POINT origin = ClientOriginOnScreen(*window);
-  lpPoint->x += origin.x;
-  lpPoint->y += origin.y;
-  return TRUE;
-}
-
-BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
-  Window* window = Find(hWnd);
-  if (!window || !lpPoint) return FALSE;
-  POINT origin = ClientOriginOnScreen(*window);
-  lpPoint->x -= origin.x;
-  lpPoint->y -= origin.y;
-  return TRUE;
-}
-
-int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoints, UINT cPoints) {
-  POINT from{0, 0}, to{0, 0};
-  if (hWndFrom) {
-    Window* window = Find(hWndFrom);
-    if (!window) return 0;
-    from = ClientOriginOnScreen(*window);
-  }
-  if (hWndTo) {
-    Window* window = Find(hWndTo);
-    if (!window) return 0;
-    to = ClientOriginOnScreen(*window);
-  }
-  int dx = from.x - to.x, dy = from.y - to.y;
-  for (UINT i = 0; lpPoints && i < cPoints; ++i) {
-    lpPoints[i].x += dx;
-    lpPoints[i].y += dy;
-  }
-  SetLastError(0);
-  return MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy));
-}
-
-BOOL WINAPI GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* wp) {
-  Window* window = Find(hWnd);
-  if (!window || !wp) return FALSE;
-  wp->length = sizeof(WINDOWPLACEMENT);
-  wp->flags =
-      window->restoreToMaximized && (window->style & WS_MINIMIZE) ? WPF_RESTORETOMAXIMIZED : 0;
-  if (window->style & WS_MINIMIZE)
-    wp->showCmd = SW_SHOWMINIMIZED;
-  else if (window->style & WS_MAXIMIZE)
-    wp->showCmd = SW_SHOWMAXIMIZED;
-  else
-    wp->showCmd = SW_SHOWNORMAL;
-  wp->ptMinPosition = window->minPosition;
-  wp->ptMaxPosition = window->maxPosition;
-  wp->rcNormalPosition =
-      (window->style & (WS_MINIMIZE | WS_MAXIMIZE)) ? window->normal : window->window;
-  return TRUE;
-}
-
-BOOL WINAPI SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* wp) {
-  Window* window = Find(hWnd);
-  if (!window || !wp) return FALSE;
-  if (wp->flags & WPF_SETMINPOSITION) window->minPosition = wp->ptMinPosition;
-  window->maxPosition = wp->ptMaxPosition;
-  window->restoreToMaximized = (wp->flags & WPF_RESTORETOMAXIMIZED) != 0;
-  RECT normal = wp->rcNormalPosition;
-  window->normal = normal;
-  if (!(window->style & (WS_MINIMIZE | WS_MAXIMIZE)))
-    SetWindowPos(hWnd, nullptr, normal.left, normal.top, normal.right - normal.left,
-                 normal.bottom - normal.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  ShowWindow(hWnd, static_cast<int>(wp->showCmd));
-  return TRUE;
 }
 
 }  // extern "C"
