@@ -86,6 +86,77 @@ char BestFit(char16_t ch) {
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// The flags and default-character arguments WideCharToMultiByte refuses for a code page:
+// the error to report, or 0.
+DWORD WideToMultiByteArgumentError(UINT page, DWORD flags, LPCCH defaultChar,
+                                   LPBOOL usedDefaultChar) {
+  if (page != CP_UTF8)
+    return (flags & ~DWORD(WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR |
+                           WC_NO_BEST_FIT_CHARS))
+               ? ERROR_INVALID_FLAGS
+               : 0;
+  if (flags & ~DWORD(WC_ERR_INVALID_CHARS)) return ERROR_INVALID_FLAGS;
+  // UTF-8 has no default character.
+  return defaultChar || usedDefaultChar ? ERROR_INVALID_PARAMETER : 0;
+}
+
+// Each character as its byte in the code page, its best fit, or the default character;
+// true when the default character was used.
+bool EncodeSingleByte(const SingleByteCodePage& table, const WCHAR* text, int length, DWORD flags,
+                      char defaultChar, Sink<char>& sink) {
+  bool usedDefault = false;
+  for (int i = 0; i < length; ++i) {
+    unsigned char byte;
+    char fit = 0;
+    if (linux_kernel::CharToByte(table, text[i], &byte)) {
+      sink.Put(static_cast<char>(byte));
+    } else if (!(flags & WC_NO_BEST_FIT_CHARS) && (fit = BestFit(text[i])) != 0) {
+      sink.Put(fit);
+    } else {
+      usedDefault = true;
+      sink.Put(defaultChar);
+      // A surrogate pair is one character: one default character for both halves.
+      if (IsHighSurrogate(text[i]) && i + 1 < length && IsLowSurrogate(text[i + 1])) ++i;
+    }
+  }
+  return usedDefault;
+}
+
+void PutUtf8(uint32_t cp, Sink<char>& sink) {
+  if (cp < 0x80) {
+    sink.Put(char(cp));
+  } else if (cp < 0x800) {
+    sink.Put(char(0xC0 | (cp >> 6)));
+    sink.Put(char(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    sink.Put(char(0xE0 | (cp >> 12)));
+    sink.Put(char(0x80 | ((cp >> 6) & 0x3F)));
+    sink.Put(char(0x80 | (cp & 0x3F)));
+  } else {
+    sink.Put(char(0xF0 | (cp >> 18)));
+    sink.Put(char(0x80 | ((cp >> 12) & 0x3F)));
+    sink.Put(char(0x80 | ((cp >> 6) & 0x3F)));
+    sink.Put(char(0x80 | (cp & 0x3F)));
+  }
+}
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD, or fails the conversion (false) with
+// WC_ERR_INVALID_CHARS.
+bool EncodeUtf8(const WCHAR* text, int length, DWORD flags, Sink<char>& sink) {
+  for (int i = 0; i < length; ++i) {
+    uint32_t cp = text[i];
+    if (IsHighSurrogate(char16_t(cp)) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (IsHighSurrogate(char16_t(cp)) || IsLowSurrogate(char16_t(cp))) {
+      if (flags & WC_ERR_INVALID_CHARS) return false;
+      cp = kReplacement;
+    }
+    PutUtf8(cp, sink);
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -156,19 +227,8 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  if (page == CP_UTF8) {
-    if (dwFlags & ~DWORD(WC_ERR_INVALID_CHARS)) {
-      SetLastError(ERROR_INVALID_FLAGS);
-      return 0;
-    }
-    // UTF-8 has no default character.
-    if (lpDefaultChar || lpUsedDefaultChar) {
-      SetLastError(ERROR_INVALID_PARAMETER);
-      return 0;
-    }
-  } else if (dwFlags & ~DWORD(WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR |
-                              WC_NO_BEST_FIT_CHARS)) {
-    SetLastError(ERROR_INVALID_FLAGS);
+  if (DWORD error = WideToMultiByteArgumentError(page, dwFlags, lpDefaultChar, lpUsedDefaultChar)) {
+    SetLastError(error);
     return 0;
   }
   int length = cchWideChar;
@@ -179,55 +239,12 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharSt
   }
   Sink<char> sink{lpMultiByteStr, cbMultiByte};
   if (table) {
-    const char defaultChar = lpDefaultChar ? *lpDefaultChar : '?';
-    bool usedDefault = false;
-    for (int i = 0; i < length; ++i) {
-      unsigned char byte;
-      char fit = 0;
-      if (linux_kernel::CharToByte(*table, lpWideCharStr[i], &byte)) {
-        sink.Put(static_cast<char>(byte));
-      } else if (!(dwFlags & WC_NO_BEST_FIT_CHARS) && (fit = BestFit(lpWideCharStr[i])) != 0) {
-        sink.Put(fit);
-      } else {
-        usedDefault = true;
-        sink.Put(defaultChar);
-        // A surrogate pair is one character: one default character for both halves.
-        if (IsHighSurrogate(lpWideCharStr[i]) && i + 1 < length &&
-            IsLowSurrogate(lpWideCharStr[i + 1])) {
-          ++i;
-        }
-      }
-    }
+    const bool usedDefault = EncodeSingleByte(*table, lpWideCharStr, length, dwFlags,
+                                              lpDefaultChar ? *lpDefaultChar : '?', sink);
     if (lpUsedDefaultChar) *lpUsedDefaultChar = usedDefault;
-  } else {
-    for (int i = 0; i < length; ++i) {
-      uint32_t cp = lpWideCharStr[i];
-      if (IsHighSurrogate(char16_t(cp)) && i + 1 < length && IsLowSurrogate(lpWideCharStr[i + 1])) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (lpWideCharStr[i + 1] - 0xDC00);
-        ++i;
-      } else if (IsHighSurrogate(char16_t(cp)) || IsLowSurrogate(char16_t(cp))) {
-        if (dwFlags & WC_ERR_INVALID_CHARS) {
-          SetLastError(ERROR_NO_UNICODE_TRANSLATION);
-          return 0;
-        }
-        cp = kReplacement;
-      }
-      if (cp < 0x80) {
-        sink.Put(char(cp));
-      } else if (cp < 0x800) {
-        sink.Put(char(0xC0 | (cp >> 6)));
-        sink.Put(char(0x80 | (cp & 0x3F)));
-      } else if (cp < 0x10000) {
-        sink.Put(char(0xE0 | (cp >> 12)));
-        sink.Put(char(0x80 | ((cp >> 6) & 0x3F)));
-        sink.Put(char(0x80 | (cp & 0x3F)));
-      } else {
-        sink.Put(char(0xF0 | (cp >> 18)));
-        sink.Put(char(0x80 | ((cp >> 12) & 0x3F)));
-        sink.Put(char(0x80 | ((cp >> 6) & 0x3F)));
-        sink.Put(char(0x80 | (cp & 0x3F)));
-      }
-    }
+  } else if (!EncodeUtf8(lpWideCharStr, length, dwFlags, sink)) {
+    SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    return 0;
   }
   if (sink.overflow) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);

@@ -3,14 +3,14 @@
 // window's surface, X events turned into calls on the windowing layer's EventSink.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XShm.h>
 
 #include <deque>
 #include <map>
 #include <memory>
-#include <vector>
+#include <string>
 
 #include "platform/linux/display/driver.h"
+#include "platform/linux/display/x11/x11_image.h"
 
 namespace linux_display {
 
@@ -28,43 +28,6 @@ unsigned MouseFlagsOf(unsigned state);
 // The Xft.dpi setting in a resource string (XResourceManagerString); 0 when it has none
 // or an implausible one.
 int ResourcePixelsPerInch(const char* resources);
-
-// Whether a connection's socket is a local (AF_UNIX) one: our shared memory is only
-// visible to a server on this machine, and one reached over the network must not be handed
-// our segments' ids.
-bool LocalSocket(int descriptor);
-
-class SharedPixels;
-
-// Puts pixels of our surfaces into X drawables: through a shared-memory image when the
-// server offers MIT-SHM on this connection, else through the connection itself.
-class ImagePutter {
- public:
-  ImagePutter(Display* display, Visual* visual, int depth);
-  ~ImagePutter();
-  // Copies `area` of `surface` to `target` at the same coordinates (clipped to both).
-  void Put(Drawable target, GC gc, const linux_gdi::Surface& surface, RECT area);
-  // A segment of width x height pixels in the surface layout that Put shows without a
-  // copy; nullptr without shared memory or where the server's layout differs.
-  std::unique_ptr<SurfaceMemory> Lend(int width, int height);
-
- private:
-  friend class SharedPixels;
-  bool AttachSegment(XImage* image, XShmSegmentInfo& segment, int height);
-  void Return(SharedPixels* pixels);
-  bool EnsureImage(int width, int height);
-  void Convert(const linux_gdi::Surface& surface, int left, int top, int width, int height);
-  void Release();
-
-  Display* display_;
-  Visual* visual_;
-  int depth_;
-  bool shm_ = false;
-  int major_ = 0;  // MIT-SHM's request code, naming its errors
-  XImage* image_ = nullptr;
-  XShmSegmentInfo segment_{};
-  std::vector<SharedPixels*> lent_;
-};
 
 class X11Driver : public Driver {
  public:
@@ -130,6 +93,11 @@ class X11Driver : public Driver {
   void ApplyLook(Shown& shown, const WindowLook& look, bool initial);
   void SetNetState(Window xid, Atom state, bool on, bool mapped);
   void Dispatch(XEvent& event, EventSink& sink);
+  // A key press or release; the release of an auto-repeat pair is dropped.
+  void DispatchKey(XKeyEvent& event, EventSink& sink);
+  // The window manager's record of a window (WM_STATE) changed: iconic or normal, by the
+  // user or by us.
+  void NoteWmState(HWND window, Window xid, EventSink& sink);
   HWND WindowOfX(Window xid) const;
   // Events Xlib has read into its queue do not make the connection readable: signal
   // them on the event descriptor so a wait does not miss them.

@@ -86,6 +86,18 @@ bool ButtonOf(unsigned xButton, Button& button, unsigned& mask) {
   }
 }
 
+// A press or release of the left, middle or right button; X gives the state before the
+// event, the sink wants it as it is now.
+void DispatchButton(const XButtonEvent& event, EventSink& sink) {
+  Button button;
+  unsigned mask;
+  if (!ButtonOf(event.button, button, mask)) return;
+  const bool down = event.type == ButtonPress;
+  unsigned flags = MouseFlagsOf(event.state);
+  flags = down ? flags | mask : flags & ~mask;
+  sink.ButtonChanged(button, down, {event.x_root, event.y_root}, flags);
+}
+
 }  // namespace
 
 bool X11Driver::StalePointer(unsigned long serial, int rootX, int rootY) const {
@@ -114,6 +126,39 @@ bool X11Driver::Pump(EventSink& sink) {
   return true;
 }
 
+void X11Driver::DispatchKey(XKeyEvent& event, EventSink& sink) {
+  if (event.type == KeyRelease && XEventsQueued(display_, QueuedAfterReading) > 0) {
+    // Auto-repeat sends release+press pairs with one time stamp; keep the key down.
+    XEvent next;
+    XPeekEvent(display_, &next);
+    if (next.type == KeyPress && next.xkey.keycode == event.keycode && next.xkey.time == event.time)
+      return;
+  }
+  unsigned key = VirtualKeyOf(XLookupKeysym(&event, 0));
+  if (key) sink.KeyChanged(key, event.type == KeyPress);
+}
+
+void X11Driver::NoteWmState(HWND window, Window xid, EventSink& sink) {
+  Atom type;
+  int format;
+  unsigned long items = 0, after;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display_, xid, atoms_[kWmState], 0, 2, False, atoms_[kWmState], &type,
+                         &format, &items, &after, &data) != Success ||
+      !data)
+    return;
+  long state =
+      type == atoms_[kWmState] && items > 0 && format == 32 ? reinterpret_cast<long*>(data)[0] : 0;
+  XFree(data);
+  auto found = windows_.find(window);
+  if (state != IconicState && state != NormalState) return;
+  bool iconic = state == IconicState;
+  if (found->second.mapped && found->second.iconic != iconic) {
+    found->second.iconic = iconic;
+    sink.IconifiedByUser(window, iconic);
+  }
+}
+
 void X11Driver::Dispatch(XEvent& event, EventSink& sink) {
   HWND window = WindowOfX(event.xany.window);
   if (!window) return;  // a window forgotten meanwhile
@@ -136,31 +181,13 @@ void X11Driver::Dispatch(XEvent& event, EventSink& sink) {
                         MouseFlagsOf(event.xcrossing.state));
       break;
     case ButtonPress:
-    case ButtonRelease: {
-      Button button;
-      unsigned mask;
-      if (!ButtonOf(event.xbutton.button, button, mask)) break;
-      // X gives the state before the event; the sink wants it as it is now.
-      bool down = event.type == ButtonPress;
-      unsigned flags = MouseFlagsOf(event.xbutton.state);
-      flags = down ? flags | mask : flags & ~mask;
-      sink.ButtonChanged(button, down, {event.xbutton.x_root, event.xbutton.y_root}, flags);
+    case ButtonRelease:
+      DispatchButton(event.xbutton, sink);
       break;
-    }
     case KeyPress:
-    case KeyRelease: {
-      if (event.type == KeyRelease && XEventsQueued(display_, QueuedAfterReading) > 0) {
-        // Auto-repeat sends release+press pairs with one time stamp; keep the key down.
-        XEvent next;
-        XPeekEvent(display_, &next);
-        if (next.type == KeyPress && next.xkey.keycode == event.xkey.keycode &&
-            next.xkey.time == event.xkey.time)
-          break;
-      }
-      unsigned key = VirtualKeyOf(XLookupKeysym(&event.xkey, 0));
-      if (key) sink.KeyChanged(key, event.type == KeyPress);
+    case KeyRelease:
+      DispatchKey(event.xkey, sink);
       break;
-    }
     case FocusIn:
     case FocusOut:
       // Pointer-follows focus details and grab bookkeeping are not focus changes.
@@ -174,31 +201,10 @@ void X11Driver::Dispatch(XEvent& event, EventSink& sink) {
           static_cast<Atom>(event.xclient.data.l[0]) == atoms_[kWmDeleteWindow])
         sink.CloseRequested(window);
       break;
-    case PropertyNotify: {
-      if (event.xproperty.atom != atoms_[kWmState] || event.xproperty.state != PropertyNewValue)
-        break;
-      // The window manager's record of the window: iconic or normal, by the user or us.
-      Atom type;
-      int format;
-      unsigned long items = 0, after;
-      unsigned char* data = nullptr;
-      if (XGetWindowProperty(display_, event.xproperty.window, atoms_[kWmState], 0, 2, False,
-                             atoms_[kWmState], &type, &format, &items, &after, &data) != Success ||
-          !data)
-        break;
-      long state = type == atoms_[kWmState] && items > 0 && format == 32
-                       ? reinterpret_cast<long*>(data)[0]
-                       : 0;
-      XFree(data);
-      auto found = windows_.find(window);
-      if (state != IconicState && state != NormalState) break;
-      bool iconic = state == IconicState;
-      if (found->second.mapped && found->second.iconic != iconic) {
-        found->second.iconic = iconic;
-        sink.IconifiedByUser(window, iconic);
-      }
+    case PropertyNotify:
+      if (event.xproperty.atom == atoms_[kWmState] && event.xproperty.state == PropertyNewValue)
+        NoteWmState(window, event.xproperty.window, sink);
       break;
-    }
     default:
       break;
   }

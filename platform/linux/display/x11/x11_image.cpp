@@ -1,4 +1,6 @@
 // Surface pixels to X drawables, through MIT-SHM where the server offers it.
+#include "platform/linux/display/x11/x11_image.h"
+
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <sys/socket.h>
@@ -7,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-
-#include "platform/linux/display/x11/x11_driver.h"
 
 namespace linux_display {
 
