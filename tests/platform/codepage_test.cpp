@@ -97,6 +97,38 @@ TEST(CodePage, Utf8BothWays) {
 #endif
 }
 
+#ifndef _WIN32
+// Flags a code page does not take, and a lone surrogate under WC_ERR_INVALID_CHARS, fail
+// the conversion with their own error.
+TEST(CodePage, WideToBytesRefusesWhatTheCodePageCannotDo) {
+  struct Row {
+    const char* name;
+    UINT codePage;
+    DWORD flags;
+    const char16_t* text;
+    DWORD error;
+  } rows[] = {
+      {"best-fit flag on UTF-8", CP_UTF8, WC_NO_BEST_FIT_CHARS, u"a", ERROR_INVALID_FLAGS},
+      {"strict flag on 1252", 1252, WC_ERR_INVALID_CHARS, u"a", ERROR_INVALID_FLAGS},
+      {"unknown flag on 1252", 1252, 0x8000, u"a", ERROR_INVALID_FLAGS},
+      {"lone high surrogate", CP_UTF8, WC_ERR_INVALID_CHARS,
+       u"a\xD800"
+       u"b",
+       ERROR_NO_UNICODE_TRANSLATION},
+      {"lone low surrogate", CP_UTF8, WC_ERR_INVALID_CHARS, u"\xDC00",
+       ERROR_NO_UNICODE_TRANSLATION},
+  };
+  for (const Row& row : rows) {
+    char bytes[8];
+    SetLastError(0);
+    EXPECT_EQ(0, WideCharToMultiByte(row.codePage, row.flags, W(row.text), -1, bytes, 8, nullptr,
+                                     nullptr))
+        << row.name;
+    EXPECT_EQ(row.error, GetLastError()) << row.name;
+  }
+}
+#endif
+
 TEST(CodePage, SizesTerminatorsAndShortBuffers) {
   // -1 takes the terminating zero along; an explicit length does not.
   EXPECT_EQ(4, MultiByteToWideChar(1252, 0, "abc", -1, nullptr, 0));
