@@ -2,7 +2,7 @@
 // TWinControl: a control that owns one native window and may hold other controls.
 // Bounds, text and visibility live in fields until the window exists; reading Handle
 // creates the windows of all parents first. Messages arrive through WindowEntry and are
-// dispatched by number (controls/control_messages.h).
+// dispatched by number (controls/message_table.h).
 #include <cstdint>
 #include <string>
 #include <vector>
