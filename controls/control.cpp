@@ -8,6 +8,7 @@
 #include "classes/filer.h"
 #include "classes/reader.h"
 #include "controls/controls_host.h"
+#include "controls/mouse_capture.h"
 #include "controls/win_control.h"
 #include "platform/gdi_handles.h"
 #include "runtime/exception.h"

@@ -206,12 +206,5 @@ class TWinControl : public TControl {
   POINT designSize_ = {0, 0};
 };
 
-// The process-wide capture as the framework sees it.
-void SetCaptureOwner(TControl* control);
-TControl* CaptureOwner();
-// The control that holds the capture (a non-windowed one through its parent's window).
-TControl* CaptureControl();
-// Sets CaptureControl from the native capture (CaptureOwner).
-void RefreshCaptureControl();
 // The innermost framework control under a screen point.
 TControl* FindControlAtScreen(POINT screenPoint, bool allowDisabled);
