@@ -146,10 +146,8 @@ bool TApplication::HandleInternalMessage(UINT message, WPARAM wParam, LPARAM lPa
     case IM_INVOKE_HELP:
     case IM_ACTION_UPDATE:
     case IM_ACTION_EXECUTE:
-      // No help system and no actions: nothing claims these.
-      return true;
     case IM_APP_KEYDOWN:
-      // There are no shortcut handlers and no menus: nothing to claim.
+      // No help system, no actions, no shortcut handlers and no menus: nothing claims these.
       return true;
     case IM_APP_SYSCOMMAND:
       result = SystemCommandOnPrimary(wParam, lParam);
