@@ -13,6 +13,67 @@ constexpr std::array<TAlign, 7> kPassOrder = {alTop,    alBottom, alLeft, alRigh
 bool HasAnchor(TAnchors anchors, TAnchorKind kind) { return (anchors & AnchorBit(kind)) != 0; }
 bool IsVertical(TAlign a) { return a == alTop || a == alBottom; }
 bool IsHorizontal(TAlign a) { return a == alLeft || a == alRight; }
+
+// One axis of an anchored child: anchored at both edges it stretches, at the far edge
+// alone it moves, at neither its centre keeps its proportional place.
+void FollowAnchorAxis(bool nearEdge, bool farEdge, int32_t parentSize, int32_t recordedSize,
+                      int32_t rule, int32_t& start, int32_t& extent) {
+  if (farEdge) {
+    if (nearEdge) {
+      extent = parentSize - recordedSize + rule;
+    } else {
+      start = parentSize - recordedSize + rule;
+    }
+  } else if (!nearEdge) {
+    start = MulDiv(rule, parentSize, recordedSize) - extent / 2;
+  }
+}
+
+// Keeps a child's anchored edges at the distances recorded against the parent's size.
+void KeepAnchorDistances(TWinControl& parent, TControl* child) {
+  const POINT recorded = child->AnchorParentSize();
+  if (recorded.x == 0 || recorded.y == 0) return;
+  const RECT mb = child->MarginBounds();
+  int32_t left = mb.left, top = mb.top;
+  int32_t width = mb.right - mb.left, height = mb.bottom - mb.top;
+  POINT size;
+  parent.ParentSizeForAnchors(child, size);
+  const TAnchors anchors = child->Anchors();
+  const POINT rules = child->AnchorRules();
+  FollowAnchorAxis(HasAnchor(anchors, akLeft), HasAnchor(anchors, akRight), size.x, recorded.x,
+                   rules.x, left, width);
+  FollowAnchorAxis(HasAnchor(anchors, akTop), HasAnchor(anchors, akBottom), size.y, recorded.y,
+                   rules.y, top, height);
+  child->ApplyArrangedBounds(left, top, width, height);
+}
+
+// An aligned child that took another size than it was offered (constraints, auto size)
+// hands the difference back to the area left for the next children.
+void ReturnUnclaimedSpace(TAlign align, int32_t width, int32_t height, const RECT& taken,
+                          RECT& rect) {
+  const int32_t dw = width - (taken.right - taken.left);
+  const int32_t dh = height - (taken.bottom - taken.top);
+  switch (align) {
+    case alTop:
+      rect.top -= dh;
+      break;
+    case alBottom:
+      rect.bottom += dh;
+      break;
+    case alLeft:
+      rect.left -= dw;
+      break;
+    case alRight:
+      rect.right += dw;
+      break;
+    case alClient:
+      rect.right += dw;
+      rect.bottom += dh;
+      break;
+    default:
+      break;
+  }
+}
 }  // namespace
 
 // --- control side -------------------------------------------------------------------------
@@ -207,44 +268,8 @@ void TWinControl::ArrangeChildren(TControl* moved, RECT& rect) {
 }
 
 void TWinControl::PlaceChild(TControl* child, TAlign align, RECT& rect, const TAlignInfo& info) {
-  const POINT recorded = child->AnchorParentSize();
-  if ((align == alNone || child->Anchors() != AnchorsOfAlign(align)) && recorded.x != 0 &&
-      recorded.y != 0) {
-    const RECT mb = child->MarginBounds();
-    int32_t left = mb.left, top = mb.top;
-    int32_t width = mb.right - mb.left, height = mb.bottom - mb.top;
-    POINT size;
-    if (handle_ != nullptr) {
-      RECT r;
-      GetClientRect(handle_, &r);
-      size = {r.right, r.bottom};
-    } else {
-      size = {Width(), Height()};
-    }
-    size.x -= padding_->Left() + padding_->Right();
-    size.y -= padding_->Top() + padding_->Bottom();
-    const TAnchors anchors = child->Anchors();
-    const POINT rules = child->AnchorRules();
-    if (HasAnchor(anchors, akRight)) {
-      if (HasAnchor(anchors, akLeft)) {
-        width = size.x - recorded.x + rules.x;
-      } else {
-        left = size.x - recorded.x + rules.x;
-      }
-    } else if (!HasAnchor(anchors, akLeft)) {
-      left = MulDiv(rules.x, size.x, recorded.x) - width / 2;
-    }
-    if (HasAnchor(anchors, akBottom)) {
-      if (HasAnchor(anchors, akTop)) {
-        height = size.y - recorded.y + rules.y;
-      } else {
-        top = size.y - recorded.y + rules.y;
-      }
-    } else if (!HasAnchor(anchors, akTop)) {
-      top = MulDiv(rules.y, size.y, recorded.y) - height / 2;
-    }
-    child->ApplyArrangedBounds(left, top, width, height);
-  }
+  if (align == alNone || child->Anchors() != AnchorsOfAlign(align))
+    KeepAnchorDistances(*this, child);
   if (align == alNone) return;
 
   const RECT own = child->MarginBounds();
@@ -281,29 +306,5 @@ void TWinControl::PlaceChild(TControl* child, TAlign align, RECT& rect, const TA
       break;
   }
   child->ApplyArrangedBounds(left, top, width, height);
-
-  const RECT taken = child->MarginBounds();
-  const int32_t dw = width - (taken.right - taken.left);
-  const int32_t dh = height - (taken.bottom - taken.top);
-  if (dw == 0 && dh == 0) return;
-  switch (align) {
-    case alTop:
-      rect.top -= dh;
-      break;
-    case alBottom:
-      rect.bottom += dh;
-      break;
-    case alLeft:
-      rect.left -= dw;
-      break;
-    case alRight:
-      rect.right += dw;
-      break;
-    case alClient:
-      rect.right += dw;
-      rect.bottom += dh;
-      break;
-    default:
-      break;
-  }
+  ReturnUnclaimedSpace(align, width, height, child->MarginBounds(), rect);
 }

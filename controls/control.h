@@ -10,6 +10,7 @@
 #include "classes/component.h"
 #include "controls/control_messages.h"
 #include "controls/control_types.h"
+#include "controls/message_table.h"
 #include "controls/size_constraints.h"
 #include "graphics/colors.h"
 #include "graphics/font.h"

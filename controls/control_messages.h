@@ -1,31 +1,12 @@
 #pragma once
-// Messages as controls see them: one record for native and internal messages alike,
-// the internal notification numbers, and the per-class handler tables that
-// DispatchByNumber searches along the class chain.
-//
-// A class declares its table as a static member (so the entries may name private
-// handlers) and hands it to its metadata:
-//
-//   // panel.h:   static const MessageTable kMessages;
-//   //            void HandlePaint(MessageRecord& m);
-//   // panel.cpp:
-//   const MessageTable TPanel::kMessages{
-//       On<&TPanel::HandlePaint>(WM_PAINT),
-//       On<&TPanel::HandleTextChanged>(IM_TEXT_CHANGED)};
-//   ... ClassBuilder<TPanel>(...).Messages(&TPanel::kMessages) ...
-//
-// A handler that wants the base behaviour too calls
-// `DispatchInherited(TPanel::StaticMeta(), m)`, which runs the nearest base class's
-// handler for the number, or HandleUnclaimed when no base class has one.
+// Messages as controls see them: one record for native and internal messages alike, and
+// the internal notification numbers with the records their parameters point to. The
+// per-class handler tables that dispatch them live in controls/message_table.h.
 #include <cstdint>
-#include <initializer_list>
-#include <vector>
 
-#include "classes/events.h"
 #include "platform/win32.h"
 
 class TControl;
-struct ClassMetadata;
 
 // Every message a control handles travels in this record; 32 bits each on the product.
 struct MessageRecord {
@@ -100,36 +81,3 @@ struct MouseActivateRecord {
   uint8_t button = 0;  // TMouseButton
   uint8_t shift = 0;   // TShiftState
 };
-
-// --- handler tables ----------------------------------------------------------------
-
-using MessageHandlerFn = void (*)(TControl&, MessageRecord&);
-
-struct MessageEntry {
-  UINT number = 0;
-  MessageHandlerFn handler = nullptr;
-};
-
-// Defined here for ClassMetadata::messages.
-struct MessageTable {
-  MessageTable(std::initializer_list<MessageEntry> rows) : entries(rows) {}
-  std::vector<MessageEntry> entries;
-};
-
-namespace control_messages_detail {
-template <auto Fn>
-void HandlerThunk(TControl& control, MessageRecord& message) {
-  using C = typename MemberFunctionTraits<decltype(Fn)>::Class;
-  (static_cast<C&>(control).*Fn)(message);
-}
-}  // namespace control_messages_detail
-
-// One row of a handler table: message `number` runs member function `Fn`
-// (void (C::*)(MessageRecord&)).
-template <auto Fn>
-constexpr MessageEntry On(UINT number) {
-  return {number, &control_messages_detail::HandlerThunk<Fn>};
-}
-
-// The first handler for `number` in `cls` or, failing that, its base classes.
-MessageHandlerFn FindMessageHandler(const ClassMetadata* cls, UINT number);

@@ -4,6 +4,7 @@
 #include "classes/standard_types.h"
 #include "controls/control.h"
 #include "controls/controls_host.h"
+#include "controls/mouse_capture.h"
 #include "controls/win_control.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "classes/metadata_builder.h"
 #include "controls/canvas_lend.h"
+#include "controls/mouse_capture.h"
 #include "controls/win_control.h"
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(new TControlCanvas) {

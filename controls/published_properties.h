@@ -90,8 +90,9 @@ void PublishWindowedProperty(ClassBuilder<C>& b, TPublishedControlProperty prope
   }
 }
 
+// Position, size, text and state.
 template <class C>
-void PublishControlProperty(ClassBuilder<C>& b, TPublishedControlProperty property) {
+void PublishPlacementProperty(ClassBuilder<C>& b, TPublishedControlProperty property) {
   switch (property) {
     case pcAlign:
       b.Property("Align", kTAlignType, ByMethod(&TControl::Align), ByMethod(&TControl::SetAlign))
@@ -111,9 +112,6 @@ void PublishControlProperty(ClassBuilder<C>& b, TPublishedControlProperty proper
       b.Property("Caption", kTCaptionType, ByMethod(&TControl::Caption),
                  ByMethod(&TControl::SetCaption));
       break;
-    case pcColor:
-      b.Property("Color", kTColorType, ByMethod(&TControl::Color), ByMethod(&TControl::SetColor));
-      break;
     case pcConstraints:
       b.Property("Constraints", kTSizeConstraintsType, ByMethod(&TControl::Constraints),
                  ByMethod(&TControl::SetConstraints));
@@ -132,6 +130,23 @@ void PublishControlProperty(ClassBuilder<C>& b, TPublishedControlProperty proper
       b.Property("Enabled", kBooleanType, ByMethod(&TControl::Enabled),
                  ByVirtual(&TControl::SetEnabled))
           .Default(1);
+      break;
+    case pcVisible:
+      b.Property("Visible", kBooleanType, ByMethod(&TControl::Visible),
+                 ByMethod(&TControl::SetVisible))
+          .Default(1);
+      break;
+    default:
+      throw std::logic_error("not a placement or state property");
+  }
+}
+
+// Colour, font and hints, and whether they come from the parent.
+template <class C>
+void PublishAppearanceProperty(ClassBuilder<C>& b, TPublishedControlProperty property) {
+  switch (property) {
+    case pcColor:
+      b.Property("Color", kTColorType, ByMethod(&TControl::Color), ByMethod(&TControl::SetColor));
       break;
     case pcFont:
       b.Property("Font", kTFontType, ByMethod(&TControl::Font), ByMethod(&TControl::SetFont));
@@ -155,11 +170,15 @@ void PublishControlProperty(ClassBuilder<C>& b, TPublishedControlProperty proper
       b.Property("ShowHint", kBooleanType, ByMethod(&TControl::ShowHint),
                  ByMethod(&TControl::SetShowHint));
       break;
-    case pcVisible:
-      b.Property("Visible", kBooleanType, ByMethod(&TControl::Visible),
-                 ByMethod(&TControl::SetVisible))
-          .Default(1);
-      break;
+    default:
+      throw std::logic_error("not an appearance property");
+  }
+}
+
+// The event handlers.
+template <class C>
+void PublishEventProperty(ClassBuilder<C>& b, TPublishedControlProperty property) {
+  switch (property) {
     case pcOnCanResize:
       b.Property("OnCanResize", kTCanResizeEventType, ByField(&TControl::OnCanResize),
                  ByField(&TControl::OnCanResize));
@@ -203,6 +222,46 @@ void PublishControlProperty(ClassBuilder<C>& b, TPublishedControlProperty proper
     case pcOnResize:
       b.Property("OnResize", kTNotifyEventType, ByField(&TControl::OnResize),
                  ByField(&TControl::OnResize));
+      break;
+    default:
+      throw std::logic_error("not an event property");
+  }
+}
+
+template <class C>
+void PublishControlProperty(ClassBuilder<C>& b, TPublishedControlProperty property) {
+  switch (property) {
+    case pcAlign:
+    case pcAnchors:
+    case pcAutoSize:
+    case pcCaption:
+    case pcConstraints:
+    case pcDragCursor:
+    case pcDragMode:
+    case pcEnabled:
+    case pcVisible:
+      PublishPlacementProperty(b, property);
+      break;
+    case pcColor:
+    case pcFont:
+    case pcParentColor:
+    case pcParentFont:
+    case pcParentShowHint:
+    case pcShowHint:
+      PublishAppearanceProperty(b, property);
+      break;
+    case pcOnCanResize:
+    case pcOnClick:
+    case pcOnConstrainedResize:
+    case pcOnDblClick:
+    case pcOnMouseActivate:
+    case pcOnMouseDown:
+    case pcOnMouseEnter:
+    case pcOnMouseLeave:
+    case pcOnMouseMove:
+    case pcOnMouseUp:
+    case pcOnResize:
+      PublishEventProperty(b, property);
       break;
     case pcCtl3D:
     case pcPadding:

@@ -2,7 +2,7 @@
 // TWinControl: a control that owns one native window and may hold other controls.
 // Bounds, text and visibility live in fields until the window exists; reading Handle
 // creates the windows of all parents first. Messages arrive through WindowEntry and are
-// dispatched by number (controls/control_messages.h).
+// dispatched by number (controls/message_table.h).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -206,12 +206,5 @@ class TWinControl : public TControl {
   POINT designSize_ = {0, 0};
 };
 
-// The process-wide capture as the framework sees it.
-void SetCaptureOwner(TControl* control);
-TControl* CaptureOwner();
-// The control that holds the capture (a non-windowed one through its parent's window).
-TControl* CaptureControl();
-// Sets CaptureControl from the native capture (CaptureOwner).
-void RefreshCaptureControl();
 // The innermost framework control under a screen point.
 TControl* FindControlAtScreen(POINT screenPoint, bool allowDisabled);

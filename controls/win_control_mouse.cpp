@@ -1,6 +1,7 @@
 // TWinControl: mouse messages handed to non-windowed children, enter/leave tracking,
 // the cursor shape, hit testing and mouse activation.
 #include "controls/controls_host.h"
+#include "controls/mouse_capture.h"
 #include "controls/win_control.h"
 
 namespace {

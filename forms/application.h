@@ -145,6 +145,15 @@ class TApplication : public TComponent {
   bool PreProcessTest(MSG& message);
   bool KeyTest(MSG& message);
   bool DialogTest(MSG& message);
+  // The steps of HandleAppMessage: the hooks, then the settings that follow the system's,
+  // the internal numbers and the native messages.
+  bool RunWindowHooks(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  void FollowSystemSettings(UINT message);
+  bool HandleInternalMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  LRESULT HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleSysCommand(WPARAM wParam, LPARAM lParam);
+  // WM_ACTIVATEAPP: top-most windows lowered while another program is active.
+  void NoteAppActivation(bool active);
   void EnterFocusStep();
   LRESULT SystemCommandOnPrimary(WPARAM wParam, LPARAM lParam);
   void HandleEnable(bool enabling);

@@ -1,4 +1,5 @@
 // Reporting exceptions that escape handlers, and the application's message boxes.
+#include <optional>
 #include <vector>
 
 #include "forms/application.h"
@@ -8,6 +9,7 @@
 #include "forms/task_windows.h"
 #include "runtime/exception.h"
 #include "runtime/last_chance.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -23,45 +25,28 @@ POINT CentreOf(const RECT& rect) {
 
 constexpr UINT kQuietMove = SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE;
 
-// While a box is up: the application window on the owner's monitor, the thread's other
-// windows disabled and the focus counter kept; all undone however the box ends.
-class BoxScope {
- public:
-  BoxScope(HWND owner, HWND appWindow) : owner_(owner), appWindow_(appWindow) {
-    HMONITOR ownerMonitor = multimon::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST);
-    if (appWindow_ && owner != appWindow_ &&
-        ownerMonitor != multimon::MonitorFromWindow(appWindow_, MONITOR_DEFAULTTONEAREST)) {
-      MONITORINFO info{};
-      info.cbSize = sizeof info;
-      if (GetWindowRect(appWindow_, &former_) && multimon::GetMonitorInfoA(ownerMonitor, &info)) {
-        POINT centre = CentreOf(info.rcMonitor);
-        SetWindowPos(appWindow_, nullptr, centre.x, centre.y, 0, 0, kQuietMove);
-        moved_ = true;
-      }
-    }
-    disabled_ = DisableTaskWindows(owner);
-    focusCount_ = FocusChangeCounter();
-  }
-  ~BoxScope() {
-    EnableTaskWindows(disabled_);
-    if (owner_) SetActiveWindow(owner_);
-    FocusChangeCounter() = focusCount_;
-    if (moved_) {
-      POINT centre = CentreOf(former_);
-      SetWindowPos(appWindow_, nullptr, centre.x, centre.y, 0, 0, kQuietMove);
-    }
-  }
-  BoxScope(const BoxScope&) = delete;
-  BoxScope& operator=(const BoxScope&) = delete;
+// The application window has no size: its position is a point.
+void MoveQuietly(HWND window, POINT to) {
+  SetWindowPos(window, nullptr, to.x, to.y, 0, 0, kQuietMove);
+}
 
- private:
-  HWND owner_;
-  HWND appWindow_;
-  RECT former_{};
-  bool moved_ = false;
-  std::vector<HWND> disabled_;
-  int focusCount_ = 0;
-};
+// While a box is up the application window stands on the owner's monitor: moves it there
+// and answers where it was, or nothing when it stays.
+std::optional<RECT> MoveToOwnerMonitor(HWND owner, HWND appWindow) {
+  HMONITOR ownerMonitor = multimon::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST);
+  if (!appWindow || owner == appWindow ||
+      ownerMonitor == multimon::MonitorFromWindow(appWindow, MONITOR_DEFAULTTONEAREST)) {
+    return std::nullopt;
+  }
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  RECT former{};
+  if (!GetWindowRect(appWindow, &former) || !multimon::GetMonitorInfoA(ownerMonitor, &info)) {
+    return std::nullopt;
+  }
+  MoveQuietly(appWindow, CentreOf(info.rcMonitor));
+  return former;
+}
 
 }  // namespace
 
@@ -107,6 +92,16 @@ int TApplication::AppMessageBox(const std::string& text, const std::string& capt
   FormLink* active = screen ? screen->CurrentCustomForm() : nullptr;
   if (active && active->FormHandleAllocated()) owner = active->FormHandle();
   if (!owner) owner = appWindow_;
-  BoxScope scope(owner, appWindow_);
+  // The thread's other windows are disabled and the focus counter kept while the box is up;
+  // all undone however the box ends.
+  const std::optional<RECT> former = MoveToOwnerMonitor(owner, appWindow_);
+  const std::vector<HWND> disabled = DisableTaskWindows(owner);
+  const int focusCount = FocusChangeCounter();
+  ScopeExit restore([&] {
+    EnableTaskWindows(disabled);
+    if (owner) SetActiveWindow(owner);
+    FocusChangeCounter() = focusCount;
+    if (former) MoveQuietly(appWindow_, CentreOf(*former));
+  });
   return messageBoxFunction(owner, text.c_str(), caption.c_str(), flags);
 }

@@ -11,6 +11,7 @@
 #include "forms/multi_monitor.h"
 #include "forms/screen.h"
 #include "forms/task_windows.h"
+#include "platform/gdi_handles.h"
 #include "runtime/exit_procedures.h"
 #include "runtime/modules.h"
 #include "runtime/scope_exit.h"
@@ -83,22 +84,98 @@ BOOL CALLBACK FindFocusCandidate(HWND window, LPARAM data) {
   return TRUE;
 }
 
+// The colour queries a child window sends its parent, passed back to the child.
+bool IsControlColorMessage(UINT message) {
+  switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The session ends now: the program's normal end, without returning to the message.
+[[noreturn]] void EndWithSession() {
+  RunExitProcedures();
+  RunModuleShutdowns();
+  std::exit(0);
+}
+
 }  // namespace
 
 LRESULT TApplication::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
+  if (RunWindowHooks(message, wParam, lParam, result)) return result;
+  FollowSystemSettings(message);
+  if (HandleInternalMessage(message, wParam, lParam, result)) return result;
+  return HandleWindowMessage(message, wParam, lParam);
+}
+
+bool TApplication::RunWindowHooks(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   // A hook may remove itself: walk a copy.
   std::vector<AppWindowHook> hooks = hooks_;
   for (const AppWindowHook& hook : hooks) {
-    if (hook.procedure(hook.context, message, wParam, lParam, result)) return result;
+    if (hook.procedure(hook.context, message, wParam, lParam, result)) return true;
   }
-  UINT taskbarCreated = TaskbarCreatedMessage();
-  if (message == WM_SETTINGCHANGE || (taskbarCreated != 0 && message == taskbarCreated)) {
-    if (updateFormatSettings_) SetThreadLocale(LOCALE_USER_DEFAULT);
-    if (updateMetricSettings_ && Screen()) Screen()->ReloadScreenFonts();
-  }
-  auto defaultProcessing = [&] { return DefWindowProcA(appWindow_, message, wParam, lParam); };
+  return false;
+}
 
+void TApplication::FollowSystemSettings(UINT message) {
+  UINT taskbarCreated = TaskbarCreatedMessage();
+  if (message != WM_SETTINGCHANGE && (taskbarCreated == 0 || message != taskbarCreated)) return;
+  if (updateFormatSettings_) SetThreadLocale(LOCALE_USER_DEFAULT);
+  if (updateMetricSettings_ && Screen()) Screen()->ReloadScreenFonts();
+}
+
+bool TApplication::HandleInternalMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                         LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case IM_ACTIVATE:
+      OnActivate(this);
+      return true;
+    case IM_DEACTIVATE:
+      OnDeactivate(this);
+      return true;
+    case IM_INVOKE_HELP:
+    case IM_ACTION_UPDATE:
+    case IM_ACTION_EXECUTE:
+    case IM_APP_KEYDOWN:
+      // No help system, no actions, no shortcut handlers and no menus: nothing claims these.
+      return true;
+    case IM_APP_SYSCOMMAND:
+      result = SystemCommandOnPrimary(wParam, lParam);
+      return true;
+    case IM_ENTER:
+      EnterFocusStep();
+      return true;
+    case IM_WINDOW_HOOK:
+      if (wParam == 0) AddWindowHook(*reinterpret_cast<const AppWindowHook*>(lParam));
+      if (wParam == 1) RemoveWindowHook(*reinterpret_cast<const AppWindowHook*>(lParam));
+      return true;
+    case IM_DIALOG_HANDLE:
+      if (wParam == 1) {
+        result = reinterpret_cast<LRESULT>(dialogHandle_);
+      } else {
+        dialogHandle_ = reinterpret_cast<HWND>(lParam);
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT TApplication::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  auto defaultProcessing = [&] { return DefWindowProcA(appWindow_, message, wParam, lParam); };
+  if (IsControlColorMessage(message)) {
+    return SendMessageA(reinterpret_cast<HWND>(lParam), message + IM_REFLECT_BASE, wParam, lParam);
+  }
   switch (message) {
     case WM_NULL:
       RunQueuedMainThreadWork();
@@ -106,20 +183,17 @@ LRESULT TApplication::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_SETFOCUS:
       PostMessageA(appWindow_, IM_ENTER, 0, 0);
       return defaultProcessing();
-    case WM_ENABLE:
-      if (wParam) {
-        HandleEnable(true);
-        return defaultProcessing();
-      }
-      result = defaultProcessing();
-      HandleEnable(false);
+    case WM_ENABLE: {
+      // The thread's windows come back before the default handling and go after it.
+      if (wParam) HandleEnable(true);
+      LRESULT result = defaultProcessing();
+      if (!wParam) HandleEnable(false);
       return result;
+    }
     case WM_PAINT:
       if (IsIconic(appWindow_)) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(appWindow_, &paint);
-        DrawIcon(dc, 0, 0, IconHandle());
-        EndPaint(appWindow_, &paint);
+        PaintSession paint(appWindow_);
+        DrawIcon(paint.Get(), 0, 0, IconHandle());
         return 0;
       }
       return defaultProcessing();
@@ -131,82 +205,52 @@ LRESULT TApplication::HandleAppMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_ERASEBKGND:
       return DefWindowProcA(appWindow_, WM_ICONERASEBKGND, wParam, lParam);
     case WM_ENDSESSION:
-      if (wParam) {
-        // The session ends now: the program's normal end, without returning here.
-        RunExitProcedures();
-        RunModuleShutdowns();
-        std::exit(0);
-      }
+      if (wParam) EndWithSession();
       return 0;
     case WM_SETTINGCHANGE:
       OnSettingChange(this);
       return defaultProcessing();
-    case WM_ACTIVATEAPP:
-      result = defaultProcessing();
-      active_ = wParam != 0;
-      if (active_) {
-        RestoreTopMosts();
-        PostMessageA(appWindow_, IM_ACTIVATE, 0, 0);
-      } else {
-        LowerTopMosts();
-        PostMessageA(appWindow_, IM_DEACTIVATE, 0, 0);
-      }
+    case WM_ACTIVATEAPP: {
+      LRESULT result = defaultProcessing();
+      NoteAppActivation(wParam != 0);
       return result;
+    }
     case WM_FONTCHANGE:
       // No list of the system's font names is kept, so there is nothing to reset.
       return defaultProcessing();
     case WM_QUERYDRAGICON:
       return reinterpret_cast<LRESULT>(IconHandle());
     case WM_HELP:
-    case IM_INVOKE_HELP:
-    case IM_ACTION_UPDATE:
-    case IM_ACTION_EXECUTE:
-      // No help system and no actions: nothing claims these.
+      // No help system: nothing claims it.
       return 0;
     case WM_SYSCOMMAND:
-      switch (wParam & 0xFFF0) {
-        case SC_MINIMIZE:
-          MinimizeApp();
-          return 0;
-        case SC_RESTORE:
-          RestoreApp();
-          return 0;
-        default:
-          return defaultProcessing();
-      }
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-      return SendMessageA(reinterpret_cast<HWND>(lParam), message + IM_REFLECT_BASE, wParam,
-                          lParam);
-    case IM_ACTIVATE:
-      OnActivate(this);
-      return 0;
-    case IM_DEACTIVATE:
-      OnDeactivate(this);
-      return 0;
-    case IM_APP_KEYDOWN:
-      // There are no shortcut handlers and no menus: nothing to claim.
-      return 0;
-    case IM_APP_SYSCOMMAND:
-      return SystemCommandOnPrimary(wParam, lParam);
-    case IM_ENTER:
-      EnterFocusStep();
-      return 0;
-    case IM_WINDOW_HOOK:
-      if (wParam == 0) AddWindowHook(*reinterpret_cast<const AppWindowHook*>(lParam));
-      if (wParam == 1) RemoveWindowHook(*reinterpret_cast<const AppWindowHook*>(lParam));
-      return 0;
-    case IM_DIALOG_HANDLE:
-      if (wParam == 1) return reinterpret_cast<LRESULT>(dialogHandle_);
-      dialogHandle_ = reinterpret_cast<HWND>(lParam);
-      return 0;
+      return HandleSysCommand(wParam, lParam);
     default:
       return defaultProcessing();
+  }
+}
+
+LRESULT TApplication::HandleSysCommand(WPARAM wParam, LPARAM lParam) {
+  switch (wParam & 0xFFF0) {
+    case SC_MINIMIZE:
+      MinimizeApp();
+      return 0;
+    case SC_RESTORE:
+      RestoreApp();
+      return 0;
+    default:
+      return DefWindowProcA(appWindow_, WM_SYSCOMMAND, wParam, lParam);
+  }
+}
+
+void TApplication::NoteAppActivation(bool active) {
+  active_ = active;
+  if (active_) {
+    RestoreTopMosts();
+    PostMessageA(appWindow_, IM_ACTIVATE, 0, 0);
+  } else {
+    LowerTopMosts();
+    PostMessageA(appWindow_, IM_DEACTIVATE, 0, 0);
   }
 }
 

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "controls/control_canvas.h"
+#include "controls/scrolling_win_control.h"
 #include "forms/form_link.h"
 #include "forms/form_types.h"
-#include "forms/scrolling_win_control.h"
 #include "runtime/namespace_lock.h"
 
 class TCustomForm : public TScrollingWinControl, public FormLink {

@@ -146,4 +146,30 @@ TEST(Arrange, RequestsDuringSuspensionRunOnceWhenResumed) {
   EXPECT_EQ(Text(child->BoundsRect()), "0,0,200,100");
 }
 
+// Leaves 40 pixels at its right out of what its anchored children measure against.
+class TNarrowedContainer : public TLogWinControl {
+ public:
+  using TLogWinControl::TLogWinControl;
+  void ParentSizeForAnchors(TControl* child, POINT& size) override {
+    TLogWinControl::ParentSizeForAnchors(child, size);
+    size.x -= 40;
+  }
+};
+
+TEST(Arrange, AnchorsMeasureAgainstTheSizeTheContainerReports) {
+  HostWindow host{100, 100, 300, 200};
+  auto* root = new TNarrowedContainer(nullptr);
+  root->SetHostWindow(host.Get());
+  root->SetBounds(0, 0, 200, 100);
+  root->Handle();
+  auto* child = new TSwatch(nullptr);
+  child->SetBounds(100, 10, 20, 20);
+  child->SetParent(root);
+  child->SetAnchors(AnchorBit(akTop) | AnchorBit(akRight));
+  root->SetBounds(0, 0, 240, 100);
+  // Recorded against 160 and placed against 200: 40 to the right, not 80.
+  EXPECT_EQ(Text(child->BoundsRect()), "140,10,160,30");
+  root->Free();
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/mouse_capture.h"
 #include "controls_test_support.h"
 #include "runtime/exception.h"
 

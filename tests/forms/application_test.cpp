@@ -36,6 +36,13 @@ int RecordBox(HWND owner, const char* text, const char* caption, UINT flags) {
   return IDOK;
 }
 
+// Fails while the box is up, after moving the focus counter on.
+int FailingBox(HWND /*owner*/, const char* /*text*/, const char* /*caption*/, UINT /*flags*/) {
+  EXPECT_FALSE(IsWindowEnabled(watchedWindow));
+  ++FocusChangeCounter();
+  throw std::runtime_error("box failed");
+}
+
 std::vector<std::string> lastChance;
 void RecordLastChance(const std::string& caption, const std::string& text) {
   lastChance.push_back(caption + "|" + text);
@@ -341,6 +348,18 @@ TEST_F(App, ReportExceptionShowsFrameworkErrorsWithTheFullStopRule) {
   EXPECT_FALSE(IsWindowEnabled(watchedWindow));
   EnableWindow(app_->AppWindow(), TRUE);
   EXPECT_TRUE(IsWindowEnabled(watchedWindow));
+  DestroyWindow(watchedWindow);
+  watchedWindow = nullptr;
+}
+
+TEST_F(App, ABoxThatFailsStillGivesBackTheWindowsAndTheFocusCounter) {
+  watchedWindow = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 5, 5, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+  TApplication::SetMessageBoxFunction(&FailingBox);
+  const int focusCount = FocusChangeCounter();
+  EXPECT_THROW(app_->AppMessageBox("text", "caption", MB_OK), std::runtime_error);
+  EXPECT_TRUE(IsWindowEnabled(watchedWindow));
+  EXPECT_EQ(FocusChangeCounter(), focusCount);
   DestroyWindow(watchedWindow);
   watchedWindow = nullptr;
 }

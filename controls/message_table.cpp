@@ -1,4 +1,4 @@
-#include "controls/control_messages.h"
+#include "controls/message_table.h"
 
 #include "classes/metadata.h"
 

@@ -1,4 +1,4 @@
-#include "forms/scrolling_win_control.h"
+#include "controls/scrolling_win_control.h"
 
 #include "classes/metadata_builder.h"
 #include "classes/standard_types.h"
