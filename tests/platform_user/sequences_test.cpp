@@ -367,5 +367,29 @@ TEST(Sequences, DestroyParentWithChildrenAndOwned) {
   DestroyWindow(later);
 }
 
+// The same order when the parent was never shown.
+TEST(Sequences, DestroyHiddenOwnerWithChildAndOwned) {
+  Recorder rec;
+  HWND owner = rec.Make(0, WS_POPUP, 10, 20, 200, 150);
+  HWND child = rec.Make(WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, owner);
+  HWND owned = rec.Make(0, WS_POPUP, 0, 0, 50, 50, owner);
+  ASSERT_EQ(GetWindow(owned, GW_OWNER), owner);
+  ASSERT_EQ(GetParent(child), owner);
+  rec.Watch(owner, 1);
+  rec.Watch(child, 2);
+  rec.Watch(owned, 3);
+  rec.Clear();
+  EXPECT_TRUE(DestroyWindow(owner));
+  EXPECT_TRUE(rec.CheckOnly({WM_DESTROY, WM_NCDESTROY},
+                            {{WM_DESTROY, kSent | kOther},
+                             {WM_NCDESTROY, kSent | kOther},
+                             {WM_DESTROY, kSent | kParent},
+                             {WM_DESTROY, kSent | kChild},
+                             {WM_NCDESTROY, kSent | kChild},
+                             {WM_NCDESTROY, kSent | kParent}},
+                            "destroy hidden owner"));
+  for (HWND gone : {owner, child, owned}) EXPECT_FALSE(IsWindow(gone));
+}
+
 }  // namespace
 }  // namespace conform

@@ -232,8 +232,6 @@ TEST(Window, LongsAndText) {
   DestroyWindow(window);
 }
 
-// Which messages the owned popup gets while its owner is minimised and restored is in
-// Sequences.MinimizeOwnerHidesAndRestoresOwnedPopups.
 TEST(Window, OwnedPopupsFollowTheirOwner) {
   Recorder rec;
   HWND owner = MakeTitled(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
@@ -245,7 +243,8 @@ TEST(Window, OwnedPopupsFollowTheirOwner) {
   EXPECT_EQ(above, popup);
 
   // ShowWindow alone leaves owned popups visible; the default minimise command hides them
-  // and the restore command shows them again.
+  // (SW_PARENTCLOSING) and the restore command shows them again (SW_PARENTOPENING). The
+  // popup's default processing of that reason shows or hides it, with a plain WM_SHOWWINDOW.
   ShowWindow(owner, SW_MINIMIZE);
   EXPECT_TRUE(IsIconic(owner));
   EXPECT_TRUE(IsWindowVisible(popup));
@@ -253,13 +252,23 @@ TEST(Window, OwnedPopupsFollowTheirOwner) {
   EXPECT_FALSE(IsIconic(owner));
   EXPECT_TRUE(IsWindowVisible(popup));
 
+  rec.Watch(popup, 0);
   SetActiveWindow(owner);
+  rec.Clear();
   DefWindowProcA(owner, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   EXPECT_TRUE(IsIconic(owner));
   EXPECT_FALSE(IsWindowVisible(popup));
+  EXPECT_TRUE(rec.CheckOnly({WM_SHOWWINDOW},
+                            {{WM_SHOWWINDOW, kSent, std::nullopt, SW_PARENTCLOSING},
+                             {WM_SHOWWINDOW, kSent | kDefProc, std::nullopt, 0}},
+                            "minimise command"));
   DefWindowProcA(owner, WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_FALSE(IsIconic(owner));
   EXPECT_TRUE(IsWindowVisible(popup));
+  EXPECT_TRUE(rec.CheckOnly({WM_SHOWWINDOW},
+                            {{WM_SHOWWINDOW, kSent, std::nullopt, SW_PARENTOPENING},
+                             {WM_SHOWWINDOW, kSent | kDefProc, std::nullopt, 0}},
+                            "restore command"));
 
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
