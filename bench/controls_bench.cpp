@@ -20,6 +20,7 @@
 #include "graphics/jpeg_image.h"
 #include "platform/win32.h"
 #include "runtime/exception.h"
+#include "tests/controls/controls_modules.h"
 #include "tests/controls/views_test_util.h"
 
 namespace {
@@ -115,7 +116,7 @@ int Run(int iterations) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  views_test::StartModules();
+  RunModuleStartups(kControlsModules);
   const int iterations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
   int status = 1;
   try {
@@ -123,6 +124,6 @@ int main(int argc, char** argv) {
   } catch (const Exception& e) {
     std::printf("%s: %s\n", e.ClassName(), e.Message().c_str());
   }
-  views_test::StopModules();
+  RunModuleShutdowns();
   return status;
 }

@@ -150,8 +150,17 @@ class TReader : public TFiler {
   [[noreturn]] void PropertyError(const std::string& name);
   void SkipSetBody();
   void AddFixup(TPersistent* instance, const PropertyRecord& prop, bool isInterface);
+  // Steps of ReadPropertyValue.
+  void CheckWritable(TPersistent* instance, const PropertyRecord& prop);
+  void ReadIntegerProperty(TPersistent* instance, const PropertyRecord& prop);
+  void ReadClassProperty(TPersistent* instance, const PropertyRecord& prop);
+  void ReadMethodProperty(TPersistent* instance, const PropertyRecord& prop);
   void ResolveGlobalReferencesRetrying();
   bool RecoverChild(const class Exception& error, TComponent*& component, bool created);
+  // Steps of LoadChild.
+  TComponent* FindOrCreateChild(uint8_t flags, const std::string& className,
+                                const std::string& name, bool& created);
+  bool PlaceNewChild(TComponent*& result, bool& created, std::string& name);
   void SkipCollectionBody();
   std::string ReadAnsiBytes(TValueType tag);
   const ClassMetadata& FindComponentClass(const std::string& className);

@@ -200,6 +200,27 @@ bool TReader::RecoverChild(const Exception& error, TComponent*& component, bool 
   return Error(error.Message());
 }
 
+namespace {
+
+// The owned components that are read as part of their owner's record.
+std::vector<TComponent*> SubComponentsOf(TComponent* component) {
+  std::vector<TComponent*> subComponents;
+  for (int i = 0, count = component->OwnedCount(); i < count; ++i) {
+    TComponent* owned = component->OwnedAt(i);
+    if (owned->HasStyle(sySubComponent)) subComponents.push_back(owned);
+  }
+  return subComponents;
+}
+
+void SetState(TComponent* component, const std::vector<TComponent*>& subComponents,
+              TComponentState state, bool on) {
+  auto set = [state, on](TComponent* c) { on ? c->IncludeState(state) : c->ExcludeState(state); };
+  set(component);
+  for (TComponent* sub : subComponents) set(sub);
+}
+
+}  // namespace
+
 TComponent* TReader::LoadChild(TComponent* component) {
   TReaderNesting nest(*this);
   int32_t childPos;
@@ -216,22 +237,7 @@ TComponent* TReader::LoadChild(TComponent* component) {
   bool created = false;
   if (result == nullptr) {
     try {
-      if (flags & hfInherited) {
-        const ClassMetadata& cls = FindComponentClass(className);
-        result = FindAncestorComponent(name, &cls);
-        if (result == nullptr) throw EReadError(msg::kAncestorNotFound, {name});
-        parent_ = result->ParentOfComponent();
-        if (parent_ == nullptr) parent_ = root_;
-      } else {
-        const ClassMetadata& cls = FindComponentClass(className);
-        if (CreateComponentHook) CreateComponentHook(*this, cls, result);
-        if (result == nullptr) {
-          const uint16_t initial = (flags & hfInline) ? (stLoading | stInline) : 0;
-          result = cls.Construct(owner_, initial);
-        }
-        created = true;
-        result->IncludeState(stLoading);
-      }
+      result = FindOrCreateChild(flags, className, name, created);
     } catch (const Exception& e) {
       if (!RecoverChild(e, result, created)) throw;
       return nullptr;
@@ -241,45 +247,65 @@ TComponent* TReader::LoadChild(TComponent* component) {
   ScopeExit freeOnFailure([&created, &result] {
     if (created && result != nullptr) result->Free();
   });
-  {
-    std::vector<TComponent*> subComponents;
-    for (int i = 0, count = result->OwnedCount(); i < count; ++i) {
-      TComponent* owned = result->OwnedAt(i);
-      if (owned->HasStyle(sySubComponent)) subComponents.push_back(owned);
-    }
-    result->IncludeState(stLoading);
-    for (TComponent* sub : subComponents) sub->IncludeState(stLoading);
+  const std::vector<TComponent*> subComponents = SubComponentsOf(result);
+  SetState(result, subComponents, stLoading, true);
+  if (!(flags & hfInherited) && !PlaceNewChild(result, created, name)) {
+    freeOnFailure.Release();
+    return nullptr;
+  }
+  if (result->HasState(stInline)) lookupRoot_ = result;
 
-    if (!(flags & hfInherited)) {
-      try {
-        result->AttachToParent(parent_);
-        SetName(result, name);
-        if (result->HasState(stDesigning) && LookupGlobalComponent(name) == result) {
-          result->IncludeState(stInline);
-        }
-      } catch (const Exception& e) {
-        const bool handled = RecoverChild(e, result, created);
-        created = false;  // already destroyed by the recovery
-        if (!handled) throw;
-        freeOnFailure.Release();
-        return nullptr;
-      }
-    }
-    if (result->HasState(stInline)) lookupRoot_ = result;
+  SetState(result, subComponents, stReading, true);
+  result->ReadOwnState(*this);
+  SetState(result, subComponents, stReading, false);
 
-    result->IncludeState(stReading);
-    for (TComponent* sub : subComponents) sub->IncludeState(stReading);
-    result->ReadOwnState(*this);
-    result->ExcludeState(stReading);
-    for (TComponent* sub : subComponents) sub->ExcludeState(stReading);
+  if ((flags & hfChildPos) && parent_ != nullptr) parent_->PlaceChildAt(result, childPos);
 
-    if ((flags & hfChildPos) && parent_ != nullptr) parent_->PlaceChildAt(result, childPos);
-
-    if (loaded_ != nullptr && (!(flags & hfInherited) || !Contains(*loaded_, result))) {
-      for (TComponent* sub : subComponents) loaded_->push_back(sub);
-      loaded_->push_back(result);
-    }
+  if (loaded_ != nullptr && (!(flags & hfInherited) || !Contains(*loaded_, result))) {
+    for (TComponent* sub : subComponents) loaded_->push_back(sub);
+    loaded_->push_back(result);
   }
   freeOnFailure.Release();
   return result;
+}
+
+// An inherited child is the ancestor's, found by name; any other is made here (or by
+// CreateComponentHook), and `created` says so.
+TComponent* TReader::FindOrCreateChild(uint8_t flags, const std::string& className,
+                                       const std::string& name, bool& created) {
+  const ClassMetadata& cls = FindComponentClass(className);
+  TComponent* result = nullptr;
+  if (flags & hfInherited) {
+    result = FindAncestorComponent(name, &cls);
+    if (result == nullptr) throw EReadError(msg::kAncestorNotFound, {name});
+    parent_ = result->ParentOfComponent();
+    if (parent_ == nullptr) parent_ = root_;
+    return result;
+  }
+  if (CreateComponentHook) CreateComponentHook(*this, cls, result);
+  if (result == nullptr) {
+    const uint16_t initial = (flags & hfInline) ? (stLoading | stInline) : 0;
+    result = cls.Construct(owner_, initial);
+  }
+  created = true;
+  result->IncludeState(stLoading);
+  return result;
+}
+
+// Gives a new child its parent and name; false when that failed and the error was
+// handled, the child then freed and `created` cleared.
+bool TReader::PlaceNewChild(TComponent*& result, bool& created, std::string& name) {
+  try {
+    result->AttachToParent(parent_);
+    SetName(result, name);
+    if (result->HasState(stDesigning) && LookupGlobalComponent(name) == result) {
+      result->IncludeState(stInline);
+    }
+    return true;
+  } catch (const Exception& e) {
+    const bool handled = RecoverChild(e, result, created);
+    created = false;  // already destroyed by the recovery
+    if (!handled) throw;
+    return false;
+  }
 }

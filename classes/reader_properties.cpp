@@ -116,28 +116,11 @@ void TReader::AddFixup(TPersistent* instance, const PropertyRecord& prop, bool i
 }
 
 void TReader::ReadPropertyValue(TPersistent* instance, const PropertyRecord& prop) {
+  CheckWritable(instance, prop);
   const TypeDescriptor& type = *prop.type;
-  if (prop.setterKind == akNone) {
-    bool subComponent = false;
-    if (type.kind == pkClass) {
-      auto* value = dynamic_cast<TComponent*>(FetchObject(*instance, prop));
-      subComponent = value != nullptr && value->HasStyle(sySubComponent);
-    }
-    if (!subComponent) throw EReadError(msg::kPropertyReadOnly, {});
-  }
-
   switch (type.kind) {
     case pkInteger:
-      if (NextValue() == svIdent) {
-        ReadValue();
-        const std::string ident = ReadShortString();
-        const TIdentToInt toValue = FindIdentToValue(&type);
-        int32_t value = 0;
-        if (toValue == nullptr || !toValue(ident, value)) PropValueError();
-        StoreOrdinal(*instance, prop, value);
-      } else {
-        StoreOrdinal(*instance, prop, ReadInteger());
-      }
+      ReadIntegerProperty(instance, prop);
       break;
     case pkChar:
       StoreOrdinal(*instance, prop, static_cast<uint8_t>(ReadChar()));
@@ -160,32 +143,11 @@ void TReader::ReadPropertyValue(TPersistent* instance, const PropertyRecord& pro
       if (type.elementType == nullptr) PropValueError();
       StoreOrdinal(*instance, prop, static_cast<int32_t>(ReadSet(*type.elementType)));
       break;
-    case pkClass: {
-      const TValueType tag = NextValue();
-      if (tag == svNil) {
-        ReadValue();
-        StoreObject(*instance, prop, nullptr);
-      } else if (tag == svCollection) {
-        auto* collection = dynamic_cast<TCollection*>(FetchObject(*instance, prop));
-        if (collection == nullptr) {
-          SkipOneValue();  // keeps the stream in step for a handled error
-          PropValueError();
-        }
-        ReadValue();
-        ReadCollection(*collection);
-      } else {
-        AddFixup(instance, prop, false);
-      }
+    case pkClass:
+      ReadClassProperty(instance, prop);
       break;
-    }
     case pkMethod:
-      if (NextValue() == svNil) {
-        ReadValue();
-        StoreMethod(*instance, prop, TMethodValue{});
-      } else {
-        const TMethodValue method = FindMethodInstance(root_, ReadIdentifier());
-        if (method.code != nullptr) StoreMethod(*instance, prop, method);
-      }
+      ReadMethodProperty(instance, prop);
       break;
     case pkWideChar:
       StoreOrdinal(*instance, prop, static_cast<uint16_t>(ReadWideChar()));
@@ -211,6 +173,61 @@ void TReader::ReadPropertyValue(TPersistent* instance, const PropertyRecord& pro
       SkipOneValue();
       PropValueError();
   }
+}
+
+// A property without a setter is read only when it holds a sub-component, whose own
+// properties the value sets.
+void TReader::CheckWritable(TPersistent* instance, const PropertyRecord& prop) {
+  if (prop.setterKind != akNone) return;
+  if (prop.type->kind == pkClass) {
+    auto* value = dynamic_cast<TComponent*>(FetchObject(*instance, prop));
+    if (value != nullptr && value->HasStyle(sySubComponent)) return;
+  }
+  throw EReadError(msg::kPropertyReadOnly, {});
+}
+
+// A number, or an identifier the type's name map turns into one.
+void TReader::ReadIntegerProperty(TPersistent* instance, const PropertyRecord& prop) {
+  if (NextValue() != svIdent) {
+    StoreOrdinal(*instance, prop, ReadInteger());
+    return;
+  }
+  ReadValue();
+  const std::string ident = ReadShortString();
+  const TIdentToInt toValue = FindIdentToValue(prop.type);
+  int32_t value = 0;
+  if (toValue == nullptr || !toValue(ident, value)) PropValueError();
+  StoreOrdinal(*instance, prop, value);
+}
+
+// nil, the items of the collection the property holds, or a reference resolved later.
+void TReader::ReadClassProperty(TPersistent* instance, const PropertyRecord& prop) {
+  const TValueType tag = NextValue();
+  if (tag == svNil) {
+    ReadValue();
+    StoreObject(*instance, prop, nullptr);
+  } else if (tag == svCollection) {
+    auto* collection = dynamic_cast<TCollection*>(FetchObject(*instance, prop));
+    if (collection == nullptr) {
+      SkipOneValue();  // keeps the stream in step for a handled error
+      PropValueError();
+    }
+    ReadValue();
+    ReadCollection(*collection);
+  } else {
+    AddFixup(instance, prop, false);
+  }
+}
+
+// nil, or a handler of the root found by name; a name nobody supplies leaves it unset.
+void TReader::ReadMethodProperty(TPersistent* instance, const PropertyRecord& prop) {
+  if (NextValue() == svNil) {
+    ReadValue();
+    StoreMethod(*instance, prop, TMethodValue{});
+    return;
+  }
+  const TMethodValue method = FindMethodInstance(root_, ReadIdentifier());
+  if (method.code != nullptr) StoreMethod(*instance, prop, method);
 }
 
 TMethodValue TReader::FindMethodInstance(TComponent* root, const std::string& name) {

@@ -3,12 +3,9 @@
 #include <algorithm>
 
 #include "classes/metadata_builder.h"
-#include "controls/controls_module.h"
-#include "graphics/graphics_module.h"
-#include "graphics/jpeg_module.h"
 #include "runtime/exception.h"
 #include "runtime/modules.h"
-#include "runtime/startup.h"
+#include "tests/controls/controls_modules.h"
 
 HCURSOR StandInHost::CursorHandleFor(TCursor cursor) {
   cursorsAsked.push_back(cursor);
@@ -32,20 +29,12 @@ StandInHost& TestHost() {
 }
 
 namespace {
-// The modules the program starts below the forms, in its order. One environment for the
-// whole controls_tests executable: a second one would start them twice.
-constexpr ModuleEntry kModules[] = {
-    {"runtime", &RuntimeCoreStartup, &RuntimeCoreShutdown},
-    {"graphics", &GraphicsModuleStartup, &GraphicsModuleShutdown},
-    {"controls", &ControlsModuleStartup, &ControlsModuleShutdown},
-    {"jpeg", &JpegModuleStartup, &JpegModuleShutdown},
-};
-
+// One environment for the whole executable: a second one would start the modules twice.
 class ControlsEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     InstallControlsHost(&TestHost());
-    RunModuleStartups(kModules);
+    RunModuleStartups(kControlsModules);
   }
   void TearDown() override {
     RunModuleShutdowns();
@@ -136,33 +125,10 @@ const ClassMetadata& TSwatch::StaticMeta() {
 ClientPixels::ClientPixels(HWND window) {
   RECT r;
   GetClientRect(window, &r);
-  width_ = r.right;
-  height_ = r.bottom;
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width_;
-  bi.bmiHeader.biHeight = -height_;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(memory, dib);
-  HDC source = GetDC(window);
-  BitBlt(memory, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
-  ReleaseDC(window, source);
+  surface_ = std::make_unique<test_support::DibSurface>(r.right, r.bottom);
+  WindowDC source(window);
+  BitBlt(surface_->Dc(), 0, 0, r.right, r.bottom, source.Get(), 0, 0, SRCCOPY);
   GdiFlush();
-  const auto* pixels = static_cast<const uint32_t*>(bits);
-  bits_.assign(pixels, pixels + static_cast<size_t>(width_) * static_cast<size_t>(height_));
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  DeleteObject(dib);
-}
-
-COLORREF ClientPixels::At(int x, int y) const {
-  const uint32_t p =
-      bits_[static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)];
-  return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 
 std::vector<UINT> Filtered(const std::vector<MessageRecord>& log, const std::vector<UINT>& wanted) {

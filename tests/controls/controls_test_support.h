@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "controls/graphic_control.h"
 #include "controls/win_control.h"
 #include "platform/win32.h"
+#include "tests/support/dib_surface.h"
 
 // Records what the controls ask of the application and screen.
 class StandInHost : public ControlsHost {
@@ -78,13 +80,12 @@ class TSwatch : public TGraphicControl {
 class ClientPixels {
  public:
   explicit ClientPixels(HWND window);
-  COLORREF At(int x, int y) const;
-  int Width() const { return width_; }
-  int Height() const { return height_; }
+  COLORREF At(int x, int y) const { return surface_->At(x, y); }
+  int Width() const { return surface_->Width(); }
+  int Height() const { return surface_->Height(); }
 
  private:
-  int width_ = 0, height_ = 0;
-  std::vector<uint32_t> bits_;
+  std::unique_ptr<test_support::DibSurface> surface_;
 };
 
 // Messages of `log` with numbers in `wanted`, in order.

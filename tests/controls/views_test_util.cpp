@@ -1,47 +1,19 @@
 #include "tests/controls/views_test_util.h"
 
-#include <span>
 #include <stdexcept>
 
 #include "classes/reader.h"
 #include "classes/streams.h"
-#include "controls/controls_module.h"
-#include "graphics/graphics_module.h"
-#include "graphics/jpeg_module.h"
-#include "runtime/modules.h"
-#include "runtime/startup.h"
 #include "tests/graphics/jpeg_samples.h"
 
 namespace views_test {
 
-Surface::Surface(int width, int height, COLORREF fill)
-    : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap_ || bits == nullptr) throw std::runtime_error("no DIB section");
-  bits_ = static_cast<const uint32_t*>(bits);
-  previous_ = SelectObject(dc_.Get(), bitmap_.Get());
-  Fill(fill);
-}
-
-Surface::~Surface() { SelectObject(dc_.Get(), previous_); }
-
-COLORREF Surface::At(int x, int y) const {
-  const uint32_t bgr = bits_[static_cast<size_t>(y) * width_ + x];
-  return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
-}
+Surface::Surface(int width, int height, COLORREF fill) : DibSurface(width, height) { Fill(fill); }
 
 void Surface::Fill(COLORREF color) {
   GdiObject<HBRUSH> brush(CreateSolidBrush(color));
-  const RECT all = {0, 0, width_, height_};
-  FillRect(dc_.Get(), &all, brush.Get());
+  const RECT all = {0, 0, Width(), Height()};
+  FillRect(Dc(), &all, brush.Get());
   GdiFlush();
 }
 
@@ -79,25 +51,6 @@ HostWindow::HostWindow(int width, int height) {
 
 HostWindow::~HostWindow() { DestroyWindow(window_); }
 
-namespace {
-// In start-up order; the runtime core and JPEG entries are shared by both uses below.
-constexpr ModuleEntry kModules[] = {
-    {"runtime", &RuntimeCoreStartup, &RuntimeCoreShutdown},
-    {"graphics", &GraphicsModuleStartup, &GraphicsModuleShutdown},
-    {"controls", &ControlsModuleStartup, &ControlsModuleShutdown},
-    {"jpeg", &JpegModuleStartup, &JpegModuleShutdown},
-};
-}  // namespace
-
-void StartModules() { RunModuleStartups(kModules); }
-void StopModules() { RunModuleShutdowns(); }
-
-// Already started entries are skipped, so the benchmark's full start-up stays single.
-void EnsureJpegModule() {
-  RunModuleStartups(std::span(kModules).first(1));
-  RunModuleStartups(std::span(kModules).last(1));
-}
-
 void PumpMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -107,7 +60,6 @@ void PumpMessages() {
 }
 
 TOwnedPtr<formtool::CheckForm> ReadLauncherTree() {
-  EnsureJpegModule();
   const samples::Bytes bytes = samples::LauncherFormStream();
   if (bytes.empty()) throw std::runtime_error("no TFORM1.bin beside the tests");
   TMemoryStream stream;

@@ -10,6 +10,7 @@
 #include "classes/object.h"
 #include "platform/gdi_handles.h"
 #include "platform/win32.h"
+#include "tests/support/dib_surface.h"
 #include "tools/formtool/check_form.h"
 
 inline bool operator==(const RECT& a, const RECT& b) {
@@ -18,19 +19,10 @@ inline bool operator==(const RECT& a, const RECT& b) {
 
 namespace views_test {
 
-// A top-down 32-bit DIB section selected into a memory DC.
-class Surface {
+// The shared test surface, filled with a colour to start with.
+class Surface : public test_support::DibSurface {
  public:
   Surface(int width, int height, COLORREF fill = RGB(0, 0, 0));
-  Surface(const Surface&) = delete;
-  Surface& operator=(const Surface&) = delete;
-  ~Surface();
-
-  HDC Dc() const { return dc_.Get(); }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  // The pixel as a COLORREF (0x00BBGGRR); call after GdiFlush.
-  COLORREF At(int x, int y) const;
   void Fill(COLORREF color);
   // Bounding box of the pixels for which `ink` is true; empty when none.
   template <class Pred>
@@ -47,14 +39,6 @@ class Surface {
         }
     return box.left == INT32_MAX ? RECT{0, 0, 0, 0} : box;
   }
-
- private:
-  int width_;
-  int height_;
-  OwnedDC dc_;
-  GdiObject<HBITMAP> bitmap_;
-  HGDIOBJ previous_ = nullptr;
-  const uint32_t* bits_ = nullptr;
 };
 
 // Copies what a window shows (its client area) into a new surface.
@@ -72,14 +56,6 @@ class HostWindow {
  private:
   HWND window_ = nullptr;
 };
-
-// Module start-ups the real classes need (runtime, graphics, controls, JPEG), for a
-// program of its own (the benchmark); and their shut-downs.
-void StartModules();
-void StopModules();
-// In the control tests, whose environment starts graphics and controls: the runtime core
-// and the JPEG module, started once on first need and left running.
-void EnsureJpegModule();
 
 // Delivers pending messages of this thread until none is left.
 void PumpMessages();

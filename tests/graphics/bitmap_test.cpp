@@ -10,6 +10,7 @@
 
 #include "classes/streams.h"
 #include "runtime/exception.h"
+#include "tests/support/dib_surface.h"
 #include "tests/support/exception_message.h"
 
 namespace {
@@ -22,42 +23,20 @@ class ChangeCounter : public TObject {
   int count = 0;
 };
 
-// A 32-bit top-down DIB section in a memory DC, with a canvas over it.
-class Target {
+// The shared test surface, black to start with, with a canvas over it.
+class Target : public test_support::DibSurface {
  public:
-  Target(int width, int height) : width_(width) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    dc_ = CreateCompatibleDC(nullptr);
-    old_ = SelectObject(dc_, bitmap_);
-    PatBlt(dc_, 0, 0, width, height, BLACKNESS);
-    canvas.SetHandle(dc_);
+  Target(int width, int height) : DibSurface(width, height) {
+    PatBlt(Dc(), 0, 0, width, height, BLACKNESS);
+    canvas.SetHandle(Dc());
   }
-  ~Target() {
-    canvas.SetHandle(nullptr);
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-  }
+  ~Target() { canvas.SetHandle(nullptr); }
   // 0x00RRGGBB as stored in the 32-bit row.
   uint32_t Pixel(int x, int y) const {
     GdiFlush();
-    return static_cast<const uint32_t*>(bits_)[y * width_ + x] & 0xFFFFFF;
+    return Raw(x, y);
   }
-  HDC dc() const { return dc_; }
   TCanvas canvas;
-
- private:
-  int width_;
-  void* bits_ = nullptr;
-  HBITMAP bitmap_;
-  HDC dc_;
-  HGDIOBJ old_;
 };
 
 BitmapPtr Make24(int width, int height) {
@@ -222,9 +201,9 @@ TEST(Bitmap, StretchUsesColorOnColorAndTheTargetsCopyMode) {
   BitmapPtr b = Make24(4, 4);
   Paint(*b);
   Target target(8, 8);
-  SetStretchBltMode(target.dc(), BLACKONWHITE);
+  SetStretchBltMode(target.Dc(), BLACKONWHITE);
   b->DrawInto(&target.canvas, {0, 0, 8, 8});
-  EXPECT_EQ(GetStretchBltMode(target.dc()), COLORONCOLOR);
+  EXPECT_EQ(GetStretchBltMode(target.Dc()), COLORONCOLOR);
   // Pixel (1, 1) of the source covers (2..3, 2..3) of the target.
   EXPECT_EQ(target.Pixel(2, 3), static_cast<uint32_t>((1 ^ 1) << 16 | 1 << 8 | 1));
   target.canvas.SetCopyMode(NOTSRCCOPY);
@@ -240,7 +219,7 @@ TEST(Bitmap, TransparentDrawingKeepsTheTargetWhereTheColorMatches) {
   b->SetTransparentColor(clBlack);
   b->SetTransparentFlag(true);
   Target target(2, 1);
-  PatBlt(target.dc(), 0, 0, 2, 1, WHITENESS);
+  PatBlt(target.Dc(), 0, 0, 2, 1, WHITENESS);
   b->DrawInto(&target.canvas, {0, 0, 2, 1});
   EXPECT_EQ(target.Pixel(0, 0), 0xFFFFFFu);
   EXPECT_EQ(target.Pixel(1, 0), 0xFF0000u);

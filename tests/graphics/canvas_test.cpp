@@ -9,37 +9,15 @@
 
 #include "graphics/graphic.h"
 #include "runtime/exception.h"
+#include "tests/support/dib_surface.h"
 #include "tests/support/exception_message.h"
 
 namespace {
 
-// A memory DC with a 32-bit 16x16 DIB section selected, white to start with.
-class Surface {
+// The shared test surface, 16 x 16 and white to start with.
+class Surface : public test_support::DibSurface {
  public:
-  Surface() {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = 16;
-    bi.bmiHeader.biHeight = 16;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc_ = CreateCompatibleDC(nullptr);
-    old_ = SelectObject(dc_, bitmap_);
-    PatBlt(dc_, 0, 0, 16, 16, WHITENESS);
-  }
-  ~Surface() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-  }
-  HDC dc() const { return dc_; }
-
- private:
-  HBITMAP bitmap_;
-  HDC dc_;
-  HGDIOBJ old_;
+  Surface() : DibSurface(16, 16) { PatBlt(Dc(), 0, 0, 16, 16, WHITENESS); }
 };
 
 class EventLog : public TObject {
@@ -59,62 +37,62 @@ TEST(Canvas, ReadingTheHandleSelectsEverything) {
   EventLog log;
   log.Watch(canvas);
   EXPECT_EQ(canvas.State(), TCanvasState::None);
-  canvas.SetHandle(s.dc());
+  canvas.SetHandle(s.Dc());
   EXPECT_EQ(canvas.State(), TCanvasState::HasDeviceContext);
-  EXPECT_EQ(canvas.Handle(), s.dc());
+  EXPECT_EQ(canvas.Handle(), s.Dc());
   EXPECT_EQ(log.events, "<");
   EXPECT_EQ(canvas.State(), TCanvasState::All);
-  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_FONT), canvas.Font()->Handle());
-  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_PEN), canvas.Pen()->Handle());
-  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_BRUSH), canvas.Brush()->Handle());
+  EXPECT_EQ(GetCurrentObject(s.Dc(), OBJ_FONT), canvas.Font()->Handle());
+  EXPECT_EQ(GetCurrentObject(s.Dc(), OBJ_PEN), canvas.Pen()->Handle());
+  EXPECT_EQ(GetCurrentObject(s.Dc(), OBJ_BRUSH), canvas.Brush()->Handle());
   canvas.SetHandle(nullptr);
 }
 
 TEST(Canvas, AttributeChangeDeselectsOnlyThatObject) {
   Surface s;
   TCanvas canvas;
-  canvas.SetHandle(s.dc());
+  canvas.SetHandle(s.Dc());
   canvas.Handle();
 
   canvas.Font()->SetColor(clRed);
   EXPECT_EQ(canvas.State(), TCanvasState::HasDeviceContext | TCanvasState::PenSelected |
                                 TCanvasState::BrushSelected);
-  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
+  EXPECT_EQ(GetCurrentObject(s.Dc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
   canvas.TextWidthOf("x");
   EXPECT_TRUE(Has(canvas.State(), TCanvasState::FontSelected));
-  EXPECT_EQ(GetTextColor(s.dc()), static_cast<COLORREF>(clRed));
+  EXPECT_EQ(GetTextColor(s.Dc()), static_cast<COLORREF>(clRed));
 
   canvas.Pen()->SetWidth(2);
   EXPECT_FALSE(Has(canvas.State(), TCanvasState::PenSelected));
-  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(GetCurrentObject(s.Dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
   canvas.Brush()->SetColor(clBlue);
   EXPECT_FALSE(Has(canvas.State(), TCanvasState::BrushSelected));
-  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_BRUSH), GetStockObject(NULL_BRUSH));
+  EXPECT_EQ(GetCurrentObject(s.Dc(), OBJ_BRUSH), GetStockObject(NULL_BRUSH));
   canvas.SetHandle(nullptr);
 }
 
 TEST(Canvas, EnsureStateSetsModesFromAttributes) {
   Surface s;
   TCanvas canvas;
-  canvas.SetHandle(s.dc());
+  canvas.SetHandle(s.Dc());
   canvas.Pen()->SetMode(pmXor);
   canvas.Brush()->SetColor(clYellow);
   canvas.EnsureState(TCanvasState::PenSelected | TCanvasState::BrushSelected);
-  EXPECT_EQ(GetROP2(s.dc()), R2_XORPEN);
-  EXPECT_EQ(GetBkMode(s.dc()), OPAQUE);
-  EXPECT_EQ(GetBkColor(s.dc()), static_cast<COLORREF>(clYellow));
+  EXPECT_EQ(GetROP2(s.Dc()), R2_XORPEN);
+  EXPECT_EQ(GetBkMode(s.Dc()), OPAQUE);
+  EXPECT_EQ(GetBkColor(s.Dc()), static_cast<COLORREF>(clYellow));
   EXPECT_FALSE(Has(canvas.State(), TCanvasState::FontSelected));
 
   // A clear brush leaves text backgrounds alone.
   canvas.Brush()->SetStyle(bsClear);
   canvas.EnsureState(TCanvasState::BrushSelected);
-  EXPECT_EQ(GetBkMode(s.dc()), TRANSPARENT);
+  EXPECT_EQ(GetBkMode(s.Dc()), TRANSPARENT);
   // So does a hatched one, with the complement of its colour as the background.
   canvas.Brush()->SetColor(clRed);
   canvas.Brush()->SetStyle(bsCross);
   canvas.EnsureState(TCanvasState::BrushSelected);
-  EXPECT_EQ(GetBkMode(s.dc()), TRANSPARENT);
-  EXPECT_EQ(GetBkColor(s.dc()), ~static_cast<COLORREF>(clRed));
+  EXPECT_EQ(GetBkMode(s.Dc()), TRANSPARENT);
+  EXPECT_EQ(GetBkColor(s.Dc()), ~static_cast<COLORREF>(clRed));
   canvas.SetHandle(nullptr);
 }
 
@@ -122,10 +100,10 @@ TEST(Canvas, EachOperationSelectsOnlyWhatItNeeds) {
   using S = TCanvasState;
   Surface s, src;
   TCanvas source;
-  source.SetHandle(src.dc());
+  source.SetHandle(src.Dc());
   auto stateAfter = [&](auto operation) {
     TCanvas canvas;
-    canvas.SetHandle(s.dc());
+    canvas.SetHandle(s.Dc());
     operation(canvas);
     const S state = canvas.State();
     canvas.SetHandle(nullptr);
@@ -162,14 +140,14 @@ TEST(Canvas, DestructionGivesTheDeviceContextBackClean) {
     TCanvas canvas;
     canvas.Font()->SetHeight(-77);  // attributes nobody else uses
     canvas.Pen()->SetWidth(7);
-    canvas.SetHandle(s.dc());
+    canvas.SetHandle(s.Dc());
     canvas.Handle();
     font = canvas.Font()->Handle();
     pen = canvas.Pen()->Handle();
   }
-  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
-  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
-  EXPECT_EQ(GetCurrentObject(s.dc(), OBJ_BRUSH), GetStockObject(NULL_BRUSH));
+  EXPECT_EQ(GetCurrentObject(s.Dc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
+  EXPECT_EQ(GetCurrentObject(s.Dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(GetCurrentObject(s.Dc(), OBJ_BRUSH), GetStockObject(NULL_BRUSH));
   // Deselected first, so the last release could really delete them.
   EXPECT_EQ(GetObjectType(font), 0u);
   EXPECT_EQ(GetObjectType(pen), 0u);
@@ -194,7 +172,7 @@ class SelfSupplyingCanvas : public TCanvas {
  public:
   void AcquireDeviceContext() override {
     ++acquired;
-    SetHandle(surface.dc());
+    SetHandle(surface.Dc());
   }
   ~SelfSupplyingCanvas() override { SetHandle(nullptr); }
   Surface surface;
@@ -213,21 +191,21 @@ TEST(Canvas, AcquiresADeviceContextWhenNeeded) {
 TEST(Canvas, HandleChangeKeepsThePenPosition) {
   Surface a, b;
   TCanvas canvas;
-  canvas.SetHandle(a.dc());
+  canvas.SetHandle(a.Dc());
   canvas.Handle();
   canvas.MoveToPoint(5, 7);
-  canvas.SetHandle(a.dc());  // same DC: nothing happens
+  canvas.SetHandle(a.Dc());  // same DC: nothing happens
   EXPECT_EQ(canvas.State(), TCanvasState::All);
 
   canvas.SetHandle(nullptr);
   EXPECT_EQ(canvas.State(), TCanvasState::None);
   // Giving the DC up put the stock objects back.
-  EXPECT_EQ(GetCurrentObject(a.dc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
-  EXPECT_EQ(GetCurrentObject(a.dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(GetCurrentObject(a.Dc(), OBJ_FONT), GetStockObject(SYSTEM_FONT));
+  EXPECT_EQ(GetCurrentObject(a.Dc(), OBJ_PEN), GetStockObject(BLACK_PEN));
 
-  canvas.SetHandle(b.dc());
+  canvas.SetHandle(b.Dc());
   POINT p = {};
-  GetCurrentPositionEx(b.dc(), &p);
+  GetCurrentPositionEx(b.Dc(), &p);
   EXPECT_EQ(p.x, 5);
   EXPECT_EQ(p.y, 7);
   EXPECT_EQ(canvas.PenPosition().x, 5);
@@ -239,7 +217,7 @@ TEST(Canvas, DrawingOperationsPaintAndNotify) {
   TCanvas canvas;
   EventLog log;
   log.Watch(canvas);
-  canvas.SetHandle(s.dc());
+  canvas.SetHandle(s.Dc());
 
   canvas.Brush()->SetColor(clRed);
   canvas.FillRectangle({0, 0, 4, 4});
@@ -274,8 +252,8 @@ TEST(Canvas, DrawingOperationsPaintAndNotify) {
 TEST(Canvas, CopyAreaStretchesWithTheCopyMode) {
   Surface src, dst;
   TCanvas source, dest;
-  source.SetHandle(src.dc());
-  dest.SetHandle(dst.dc());
+  source.SetHandle(src.Dc());
+  dest.SetHandle(dst.Dc());
   source.Brush()->SetColor(clNavy);
   source.FillRectangle({0, 0, 2, 2});
   EXPECT_EQ(dest.CopyMode(), 0xCC0020u);
@@ -359,7 +337,7 @@ TEST(Canvas, GraphicsDrawThemselves) {
   TCanvas canvas;
   EventLog log;
   log.Watch(canvas);
-  canvas.SetHandle(s.dc());
+  canvas.SetHandle(s.Dc());
   ProbeGraphic graphic;
 
   canvas.DrawGraphic(1, 2, &graphic);  // empty: nothing at all

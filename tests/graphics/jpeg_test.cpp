@@ -15,6 +15,7 @@
 #include "graphics/picture.h"
 #include "jpeg_samples.h"
 #include "runtime/exception.h"
+#include "tests/support/dib_surface.h"
 #include "tests/support/exception_message.h"
 
 namespace {
@@ -26,34 +27,12 @@ using ImagePtr = std::unique_ptr<TJPEGImage, FreeDeleter>;
 
 constexpr int kArtworkSize = 305872;
 
-class Surface {
+// The shared test surface with a canvas over it.
+class Surface : public test_support::DibSurface {
  public:
-  Surface(int width, int height) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc_ = CreateCompatibleDC(nullptr);
-    old_ = SelectObject(dc_, bitmap_);
-    canvas.SetHandle(dc_);
-  }
-  ~Surface() {
-    canvas.SetHandle(nullptr);
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-  }
-  HDC dc() const { return dc_; }
+  Surface(int width, int height) : DibSurface(width, height) { canvas.SetHandle(Dc()); }
+  ~Surface() { canvas.SetHandle(nullptr); }
   TCanvas canvas;
-
- private:
-  HBITMAP bitmap_;
-  HDC dc_;
-  HGDIOBJ old_;
 };
 
 // Records the progress reports an image makes.
@@ -145,7 +124,7 @@ TEST_F(JpegTest, LauncherArtworkFromTheWindowDefinition) {
   ProgressLog log;
   log.Watch(*image);
   Surface surface(846, 531);
-  SetStretchBltMode(surface.dc(), BLACKONWHITE);
+  SetStretchBltMode(surface.Dc(), BLACKONWHITE);
   surface.canvas.StretchGraphic({0, 0, 846, 531}, image);
   TBitmap* bitmap = image->DecodedBitmap();
   ASSERT_NE(bitmap, nullptr);
@@ -155,7 +134,7 @@ TEST_F(JpegTest, LauncherArtworkFromTheWindowDefinition) {
   EXPECT_EQ(bitmap->PixelLayout(), px24Bit);
   EXPECT_EQ(bitmap->ImageWidth(), 1152);
   EXPECT_EQ(bitmap->ImageHeight(), 846);
-  EXPECT_EQ(GetStretchBltMode(surface.dc()), COLORONCOLOR);
+  EXPECT_EQ(GetStretchBltMode(surface.Dc()), COLORONCOLOR);
 
   // A second draw only stretches the bitmap it already has.
   log.stages.clear();

@@ -1,13 +1,13 @@
 #pragma once
-// A white 32-bit top-down DIB section in a memory DC, for text tests that look at
-// pixels, and fonts made by face, height and weight.
+// A white canvas on the shared test surface, for text tests that look at pixels, and fonts
+// made by face, height and weight.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "platform/gdi_handles.h"
 #include "platform/win32.h"
+#include "tests/support/dib_surface.h"
 
 namespace text_test {
 
@@ -33,34 +33,16 @@ struct Ink {
 
 class TextCanvas {
  public:
-  TextCanvas(int width, int height)
-      : dc_(CreateCompatibleDC(nullptr)), width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    bits_ = static_cast<uint32_t*>(bits);
-    previous_ = SelectObject(dc_.Get(), bitmap_.Get());
+  TextCanvas(int width, int height) : surface_(width, height), width_(width), height_(height) {
     Clear();
   }
-  TextCanvas(const TextCanvas&) = delete;
-  TextCanvas& operator=(const TextCanvas&) = delete;
-  ~TextCanvas() { SelectObject(dc_.Get(), previous_); }
 
-  HDC dc() const { return dc_.Get(); }
-  void Clear() {
-    GdiFlush();
-    for (int i = 0; i < width_ * height_; ++i) bits_[i] = 0xFFFFFF;
-  }
+  HDC dc() const { return surface_.Dc(); }
+  void Clear() { surface_.FillRaw(0xFFFFFF); }
   // The pixel as 0x00RRGGBB.
   uint32_t At(int x, int y) const {
     GdiFlush();
-    return bits_[y * width_ + x] & 0xFFFFFF;
+    return surface_.Raw(x, y);
   }
   // Ink inside [top, bottom) rows, all rows by default.
   Ink InkOf(int top = 0, int bottom = -1) const {
@@ -70,7 +52,7 @@ class TextCanvas {
     ink.box = {width_, height_, -1, -1};
     for (int y = top; y < bottom; ++y) {
       for (int x = 0; x < width_; ++x) {
-        const int darkness = 255 - int(bits_[y * width_ + x] & 0xFF);
+        const int darkness = 255 - int(surface_.Raw(x, y) & 0xFF);
         if (darkness == 0) continue;
         ink.amount += darkness;
         ink.box.left = std::min<LONG>(ink.box.left, x);
@@ -100,10 +82,7 @@ class TextCanvas {
   }
 
  private:
-  OwnedDC dc_;
-  GdiObject<HBITMAP> bitmap_;
-  uint32_t* bits_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
+  test_support::DibSurface surface_;
   int width_;
   int height_;
 };

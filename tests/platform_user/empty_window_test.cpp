@@ -8,16 +8,17 @@
 #include "platform/linux/display/headless.h"
 #include "platform/linux/user/window.h"
 #include "platform/win32.h"
-#include "tests/platform_user/message_log.h"
+#include "recorder.h"
 
+namespace conform {
 namespace {
 
 TEST(UserDisplay, EmptyWindowsAreNotShown) {
   auto* driver = dynamic_cast<linux_display::HeadlessDriver*>(&linux_display::CurrentDriver());
   // Only the headless driver tells what it was asked to show (the X11 run skips this).
   if (!driver) GTEST_SKIP() << "needs LAUNCHER_DISPLAY=headless";
-  HWND window = CreateWindowExA(0, user_test::LoggingClass(), "app", WS_POPUP | WS_VISIBLE, 100, 50,
-                                0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  Recorder rec;
+  HWND window = rec.Make(0, WS_POPUP | WS_VISIBLE, 100, 50, 0, 0);
   ASSERT_TRUE(window);
   auto shown = [&] {
     const auto* state = driver->Find(window);
@@ -48,22 +49,19 @@ TEST(UserDisplay, EmptyWindowsAreNotShown) {
 // no WM_NCPAINT/WM_PAINT (the frame's caption text would load fonts for nothing), until it
 // is given a size.
 TEST(UserDisplay, EmptyCaptionedWindowsGetNoPaint) {
-  HWND window = CreateWindowExA(0, user_test::LoggingClass(), "app",
-                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 100, 50, 0, 0,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  Recorder rec;
+  HWND window = rec.Make(0, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 100, 50, 0, 0);
   ASSERT_TRUE(window);
+  rec.Watch(window, 0);
   auto painted = [&](UINT message) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    for (const user_test::Logged& entry : user_test::Log())
-      if (entry.window == window && entry.message == message) return true;
-    return false;
+    Recorder::Pump();
+    return !rec.Of(message).empty();
   };
-  user_test::ClearLog();
+  rec.Clear();
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
   EXPECT_FALSE(painted(WM_NCPAINT));
   EXPECT_FALSE(painted(WM_PAINT));
-  user_test::ClearLog();
+  rec.Clear();
   SetWindowPos(window, nullptr, 0, 0, 60, 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
   EXPECT_TRUE(painted(WM_NCPAINT)) << "once it has a size";
@@ -74,8 +72,8 @@ TEST(UserDisplay, EmptyCaptionedWindowsGetNoPaint) {
 // form does that while it is read, at sizes it leaves at once); a resize keeps what was
 // drawn and the new area starts opaque black.
 TEST(UserDisplay, SurfacePixelsAreMadeAtTheFirstDrawingAndKeptOnResize) {
-  HWND window = CreateWindowExA(0, user_test::LoggingClass(), "form", WS_POPUP, 0, 0, 20, 10,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  Recorder rec;
+  HWND window = rec.Make(0, WS_POPUP, 0, 0, 20, 10);
   ASSERT_TRUE(window);
   auto made = [&] { return linux_user::Peek(window)->surface->surface.bits != nullptr; };
   HDC dc = GetDC(window);
@@ -102,4 +100,5 @@ TEST(UserDisplay, SurfacePixelsAreMadeAtTheFirstDrawingAndKeptOnResize) {
 }
 
 }  // namespace
+}  // namespace conform
 #endif

@@ -2,95 +2,52 @@
 // platform/testing.h so the same sources run on the real system and natively.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <cstdint>
+#include <optional>
 
 #include "platform/testing.h"
 #include "platform/win32.h"
+#include "recorder.h"
 #ifndef _WIN32
 #include "platform/linux/display/driver.h"
 #include "platform/linux/display/headless.h"
 #endif
 
+namespace conform {
 namespace {
-
-struct Entry {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-std::vector<Entry> log;
-HWND transparentWindow = nullptr;  // answers HTTRANSPARENT
 
 int XOf(LPARAM packed) { return static_cast<int16_t>(LOWORD(packed)); }
 int YOf(LPARAM packed) { return static_cast<int16_t>(HIWORD(packed)); }
 
-LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  log.push_back(Entry{window, message, wParam, lParam});
-  if (message == WM_NCHITTEST && window == transparentWindow) return HTTRANSPARENT;
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-const char* RecordingClass(bool doubleClicks) {
-  static const bool registered = [] {
-    for (int i = 0; i < 2; ++i) {
-      WNDCLASSA cls{};
-      cls.style = i == 0 ? 0 : CS_DBLCLKS;
-      cls.lpfnWndProc = RecordingProc;
-      cls.hInstance = GetModuleHandleA(nullptr);
-      cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-      cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-      cls.lpszClassName = i == 0 ? "InputTestPlain" : "InputTestDouble";
-      RegisterClassA(&cls);
-    }
-    return true;
-  }();
-  (void)registered;
-  return doubleClicks ? "InputTestDouble" : "InputTestPlain";
-}
-
-// The messages of `kinds` as "window:message" names in order.
-std::string Trace(const std::vector<std::pair<HWND, const char*>>& names,
-                  const std::vector<std::pair<UINT, const char*>>& kinds) {
-  std::string out;
-  for (const Entry& e : log) {
-    for (const auto& [message, name] : kinds) {
-      if (e.message != message) continue;
-      for (const auto& [window, windowName] : names) {
-        if (window == e.window) out += std::string(windowName) + ":" + name + " ";
-      }
-    }
-  }
-  return out;
-}
-
 // A topmost popup at (200, 200) 200 x 150 with two children over its left half: `upper`
-// above `lower` at the same place.
+// above `lower` at the same place. Watched: `upper` as the subject, `top` as the parent,
+// `lower` as the child slot.
 struct Scene {
+  Recorder rec;
   HWND top, upper, lower;
+  HWND transparent = nullptr;  // answers HTTRANSPARENT
   explicit Scene(bool doubleClicks = false) {
-    top = CreateWindowExA(WS_EX_TOPMOST, RecordingClass(doubleClicks), "", WS_POPUP | WS_VISIBLE,
-                          200, 200, 200, 150, nullptr, nullptr, nullptr, nullptr);
-    lower = CreateWindowExA(0, RecordingClass(doubleClicks), "", WS_CHILD | WS_VISIBLE, 0, 0, 100,
-                            150, top, nullptr, nullptr, nullptr);
-    upper = CreateWindowExA(0, RecordingClass(doubleClicks), "", WS_CHILD | WS_VISIBLE, 0, 0, 100,
-                            150, top, nullptr, nullptr, nullptr);
+    const char* cls = doubleClicks ? kLogClassDoubleClicks : kLogClass;
+    top = rec.Make(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, 200, 200, 200, 150, nullptr, cls);
+    lower = rec.Make(0, WS_CHILD | WS_VISIBLE, 0, 0, 100, 150, top, cls);
+    upper = rec.Make(0, WS_CHILD | WS_VISIBLE, 0, 0, 100, 150, top, cls);
+    rec.Watch(upper, 0);
+    rec.Watch(top, 1);
+    rec.Watch(lower, 2);
+    rec.handler = [this](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (message == WM_NCHITTEST && hwnd == transparent) return HTTRANSPARENT;
+      return std::nullopt;
+    };
     SetWindowPos(upper, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetForegroundWindow(top);
     platform_testing::MovePointer(POINT{150, 150});
-    log.clear();
+    rec.Clear();
   }
+  Scene(const Scene&) = delete;
+  Scene& operator=(const Scene&) = delete;
   ~Scene() {
-    transparentWindow = nullptr;
     DestroyWindow(top);
     platform_testing::PumpUntilIdle();
-  }
-  std::vector<Entry> Of(UINT message) const {
-    std::vector<Entry> out;
-    for (const Entry& e : log)
-      if (e.message == message) out.push_back(e);
-    return out;
   }
 };
 
@@ -108,22 +65,22 @@ TEST(UserInput, ClicksGoToTheWindowUnderThePointerInClientCoordinates) {
   };
   for (const auto& c : cases) {
     Scene scene;
-    transparentWindow = c.upperTransparent ? scene.upper : nullptr;
+    scene.transparent = c.upperTransparent ? scene.upper : nullptr;
     platform_testing::Click(c.at);
     const HWND expected[] = {scene.top, scene.upper, scene.lower};
-    const auto downs = scene.Of(WM_LBUTTONDOWN);
+    const auto downs = scene.rec.Of(WM_LBUTTONDOWN);
     ASSERT_EQ(downs.size(), 1u) << c.name;
-    EXPECT_EQ(downs[0].window, expected[c.expected]) << c.name;
+    EXPECT_EQ(downs[0].hwnd, expected[c.expected]) << c.name;
     EXPECT_EQ(downs[0].wParam, static_cast<WPARAM>(MK_LBUTTON)) << c.name;
     EXPECT_EQ(XOf(downs[0].lParam), c.client.x) << c.name;
     EXPECT_EQ(YOf(downs[0].lParam), c.client.y) << c.name;
-    const auto ups = scene.Of(WM_LBUTTONUP);
+    const auto ups = scene.rec.Of(WM_LBUTTONUP);
     ASSERT_EQ(ups.size(), 1u) << c.name;
     EXPECT_EQ(ups[0].wParam, 0u) << c.name;
     // The cursor was asked for with the hit and the raw message.
     bool asked = false;
-    for (const Entry& e : scene.Of(WM_SETCURSOR)) {
-      asked |= e.window == expected[c.expected] && LOWORD(e.lParam) == HTCLIENT &&
+    for (const Logged& e : scene.rec.Of(WM_SETCURSOR)) {
+      asked |= e.hwnd == expected[c.expected] && LOWORD(e.lParam) == HTCLIENT &&
                HIWORD(e.lParam) == WM_LBUTTONDOWN;
     }
     EXPECT_TRUE(asked) << c.name;
@@ -135,8 +92,8 @@ TEST(UserInput, DoubleClicksOnlyForClassesThatAskForThem) {
     Scene scene(doubleClicks);
     platform_testing::Click(POINT{350, 300});
     platform_testing::Click(POINT{350, 300});
-    EXPECT_EQ(scene.Of(WM_LBUTTONDBLCLK).size(), doubleClicks ? 1u : 0u) << doubleClicks;
-    EXPECT_EQ(scene.Of(WM_LBUTTONDOWN).size(), doubleClicks ? 1u : 2u) << doubleClicks;
+    EXPECT_EQ(scene.rec.Of(WM_LBUTTONDBLCLK).size(), doubleClicks ? 1u : 0u) << doubleClicks;
+    EXPECT_EQ(scene.rec.Of(WM_LBUTTONDOWN).size(), doubleClicks ? 1u : 2u) << doubleClicks;
   }
 }
 
@@ -145,18 +102,18 @@ TEST(UserInput, CaptureTakesMovesOutsideAndReportsItsLoss) {
   EXPECT_EQ(SetCapture(scene.upper), nullptr);
   EXPECT_EQ(GetCapture(), scene.upper);
   platform_testing::MovePointer(POINT{100, 120});
-  const auto moves = scene.Of(WM_MOUSEMOVE);
+  const auto moves = scene.rec.Of(WM_MOUSEMOVE);
   ASSERT_FALSE(moves.empty());
-  EXPECT_EQ(moves.back().window, scene.upper);
+  EXPECT_EQ(moves.back().hwnd, scene.upper);
   EXPECT_EQ(XOf(moves.back().lParam), -100);
   EXPECT_EQ(YOf(moves.back().lParam), -80);
-  log.clear();
+  scene.rec.Clear();
   EXPECT_EQ(SetCapture(scene.lower), scene.upper);
   EXPECT_TRUE(ReleaseCapture());
   EXPECT_EQ(GetCapture(), nullptr);
-  EXPECT_EQ(Trace({{scene.upper, "upper"}, {scene.lower, "lower"}},
-                  {{WM_CAPTURECHANGED, "capturechanged"}}),
-            "upper:capturechanged lower:capturechanged ");
+  EXPECT_TRUE(scene.rec.CheckOnly({WM_CAPTURECHANGED},
+                                  {{WM_CAPTURECHANGED, kSent}, {WM_CAPTURECHANGED, kSent | kChild}},
+                                  "capture to lower, released"));
 }
 
 TEST(UserInput, MouseLeaveOnceWhenThePointerLeaves) {
@@ -165,42 +122,47 @@ TEST(UserInput, MouseLeaveOnceWhenThePointerLeaves) {
   TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, scene.top, HOVER_DEFAULT};
   ASSERT_TRUE(TrackMouseEvent(&track));
   platform_testing::MovePointer(POINT{360, 310});
-  EXPECT_TRUE(scene.Of(WM_MOUSELEAVE).empty());
+  EXPECT_TRUE(scene.rec.Of(WM_MOUSELEAVE).empty());
   platform_testing::MovePointer(POINT{600, 600});
   platform_testing::MovePointer(POINT{610, 610});
   // The reference system notices the leave on a timer: wait for it up to a deadline.
   for (const DWORD deadline = GetTickCount() + 3000;
-       scene.Of(WM_MOUSELEAVE).empty() && static_cast<LONG>(deadline - GetTickCount()) > 0;) {
+       scene.rec.Of(WM_MOUSELEAVE).empty() && static_cast<LONG>(deadline - GetTickCount()) > 0;) {
 #ifdef _WIN32
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
 #endif
     platform_testing::PumpUntilIdle();
   }
-  const auto leaves = scene.Of(WM_MOUSELEAVE);
+  const auto leaves = scene.rec.Of(WM_MOUSELEAVE);
   ASSERT_EQ(leaves.size(), 1u);
-  EXPECT_EQ(leaves[0].window, scene.top);
+  EXPECT_EQ(leaves[0].hwnd, scene.top);
 }
 
 TEST(UserInput, ActivationAndFocusInOrder) {
-  HWND first = CreateWindowExA(0, RecordingClass(false), "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
-                               nullptr, nullptr, nullptr, nullptr);
-  HWND second = CreateWindowExA(0, RecordingClass(false), "", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50,
-                                nullptr, nullptr, nullptr, nullptr);
+  Recorder rec;
+  HWND first = rec.Make(0, WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  HWND second = rec.Make(0, WS_POPUP | WS_VISIBLE, 60, 0, 50, 50);
+  rec.Watch(first, 0);
+  rec.Watch(second, 3);
   SetForegroundWindow(first);
   SetFocus(first);
   platform_testing::PumpUntilIdle();
   EXPECT_EQ(GetActiveWindow(), first);
   EXPECT_EQ(GetFocus(), first);
-  log.clear();
+  rec.Clear();
   EXPECT_EQ(SetActiveWindow(second), first);
-  EXPECT_EQ(Trace({{first, "1"}, {second, "2"}}, {{WM_NCACTIVATE, "ncactivate"},
-                                                  {WM_ACTIVATE, "activate"},
-                                                  {WM_KILLFOCUS, "killfocus"},
-                                                  {WM_SETFOCUS, "setfocus"}}),
-            "1:ncactivate 1:activate 2:ncactivate 2:activate 1:killfocus 2:setfocus ");
+  // The focus moves in the second window's default WM_ACTIVATE processing.
+  EXPECT_TRUE(rec.CheckOnly({WM_NCACTIVATE, WM_ACTIVATE, WM_KILLFOCUS, WM_SETFOCUS},
+                            {{WM_NCACTIVATE},
+                             {WM_ACTIVATE},
+                             {WM_NCACTIVATE, kSent | kOther},
+                             {WM_ACTIVATE, kSent | kOther},
+                             {WM_KILLFOCUS, kSent | kDefProc},
+                             {WM_SETFOCUS, kSent | kOther | kDefProc}},
+                            "activate the second"));
   EXPECT_EQ(GetFocus(), second);
   // Hiding the active window hands activation to the other one.
-  log.clear();
+  rec.Clear();
   ShowWindow(second, SW_HIDE);
   EXPECT_EQ(GetActiveWindow(), first);
   EXPECT_EQ(GetFocus(), first);
@@ -238,3 +200,4 @@ TEST(UserInput, MessageBoxAnswersWithTheDefaultButton) {
 #endif
 
 }  // namespace
+}  // namespace conform

@@ -24,12 +24,6 @@ void MouseTo(int x, int y) {
   SendInput(1, &input, sizeof input);
 }
 
-size_t CountOf(const std::vector<Logged>& log, UINT message) {
-  size_t count = 0;
-  for (const Logged& logged : log) count += logged.message == message;
-  return count;
-}
-
 TEST(Input, CaptureKeepsMouseMessagesOutsideTheClient) {
   Recorder rec;
   HWND hwnd = MakeShown(rec, 300, 300);
@@ -37,16 +31,16 @@ TEST(Input, CaptureKeepsMouseMessagesOutsideTheClient) {
   rec.Watch(hwnd, 0);
   rec.Watch(other, 3);
   MouseTo(330, 320);
-  PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 0; });
+  PumpUntil([&] { return rec.Of(WM_MOUSEMOVE).size() > 0; });
   SetCapture(hwnd);
   EXPECT_EQ(GetCapture(), hwnd);
   rec.Clear();
   // Over the other window and then left of the screen area of ours: still ours, in our
   // client coordinates.
   MouseTo(650, 330);
-  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 0; }));
+  ASSERT_TRUE(PumpUntil([&] { return rec.Of(WM_MOUSEMOVE).size() > 0; }));
   MouseTo(250, 290);
-  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 1; }));
+  ASSERT_TRUE(PumpUntil([&] { return rec.Of(WM_MOUSEMOVE).size() > 1; }));
   EXPECT_TRUE(rec.Check({{WM_MOUSEMOVE, kPosted, 0, MAKELPARAM(350, 30)},
                          {WM_MOUSEMOVE, kPosted, 0, MAKELPARAM(-50, -10)}},
                         "moves under capture"));
@@ -98,17 +92,17 @@ TEST(Input, TrackMouseLeavePostsOneLeave) {
   HWND hwnd = MakeShown(rec, 300, 300);
   rec.Watch(hwnd, 0);
   MouseTo(340, 340);
-  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 0; }));
+  ASSERT_TRUE(PumpUntil([&] { return rec.Of(WM_MOUSEMOVE).size() > 0; }));
   TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd, HOVER_DEFAULT};
   ASSERT_TRUE(_TrackMouseEvent(&track));
   MouseTo(800, 800);
-  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSELEAVE) > 0; }));
+  ASSERT_TRUE(PumpUntil([&] { return rec.Of(WM_MOUSELEAVE).size() > 0; }));
   // Tracking ends with the leave: moving in and out again without a new request sends none.
   MouseTo(340, 340);
-  PumpUntil([&] { return CountOf(rec.Watched(), WM_MOUSEMOVE) > 1; });
+  PumpUntil([&] { return rec.Of(WM_MOUSEMOVE).size() > 1; });
   MouseTo(800, 800);
   Recorder::Pump();
-  EXPECT_EQ(CountOf(rec.Watched(), WM_MOUSELEAVE), 1u);
+  EXPECT_EQ(rec.Of(WM_MOUSELEAVE).size(), 1u);
   DestroyWindow(hwnd);
 }
 
@@ -120,9 +114,8 @@ TEST(Input, TimersTickUntilKilled) {
   HWND hwnd = rec.Make(0, WS_POPUP, 0, 0, 10, 10);
   rec.Watch(hwnd, 0);
   ASSERT_EQ(SetTimer(hwnd, 7, 10, nullptr), 7u);
-  ASSERT_TRUE(PumpUntil([&] { return CountOf(rec.Watched(), WM_TIMER) >= 2; }));
-  for (const Logged& logged : rec.Watched()) {
-    if (logged.message != WM_TIMER) continue;
+  ASSERT_TRUE(PumpUntil([&] { return rec.Of(WM_TIMER).size() >= 2; }));
+  for (const Logged& logged : rec.Of(WM_TIMER)) {
     EXPECT_EQ(logged.wParam, 7u);
     EXPECT_TRUE(logged.posted);
   }

@@ -5,13 +5,15 @@
 #include <thread>
 
 #include "platform/win32.h"
-#include "tests/platform_user/message_log.h"
+#include "recorder.h"
 
+namespace conform {
 namespace {
 
+// A window of the recording class; nothing here is recorded.
 HWND MakePopup(DWORD style = WS_POPUP) {
-  return CreateWindowExA(0, user_test::LoggingClass(), "", style, 0, 0, 100, 80, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
+  Recorder rec;
+  return rec.Make(0, style, 0, 0, 100, 80);
 }
 
 void Drain() {
@@ -60,11 +62,14 @@ TEST(UserQueue, UpdateRegionAccumulatesAndValidates) {
   ValidateRect(window, nullptr);
   EXPECT_FALSE(GetUpdateRect(window, &update, FALSE));
 
-  // Painting erases with the class brush.
+  // Painting erases with the class brush (white), over what was drawn before.
+  HDC dc = GetDC(window);
+  const RECT all{0, 0, 100, 80};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  ASSERT_EQ(GetPixel(dc, 5, 5), RGB(0, 0, 0));
   InvalidateRect(window, nullptr, TRUE);
   UpdateWindow(window);
-  HDC dc = GetDC(window);
-  EXPECT_EQ(GetPixel(dc, 5, 5), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 255, 255));
   ReleaseDC(window, dc);
   DestroyWindow(window);
 }
@@ -100,3 +105,4 @@ TEST(UserQueue, TimersAndOtherThreads) {
 }
 
 }  // namespace
+}  // namespace conform

@@ -79,17 +79,22 @@ bool Matches(const Row& row, const Logged& logged, const HWND slots[4]) {
   return true;
 }
 
-ATOM RegisterLogClass() {
-  static const ATOM atom = [] {
+void RegisterLogClasses() {
+  static const bool registered = [] {
     WNDCLASSA cls = {};
     cls.lpfnWndProc = &Recorder::Proc;
+    cls.cbWndExtra = 8;
     cls.hInstance = GetModuleHandleA(nullptr);
     cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     cls.lpszClassName = kLogClass;
-    return RegisterClassA(&cls);
+    RegisterClassA(&cls);
+    cls.style = CS_DBLCLKS;
+    cls.lpszClassName = kLogClassDoubleClicks;
+    RegisterClassA(&cls);
+    return true;
   }();
-  return atom;
+  (void)registered;
 }
 
 }  // namespace
@@ -168,7 +173,7 @@ std::string Describe(const Logged& logged, const HWND slots[4]) {
 }
 
 Recorder::Recorder() : previous_(current) {
-  RegisterLogClass();
+  RegisterLogClasses();
   current = this;
 }
 
@@ -176,8 +181,9 @@ Recorder::~Recorder() { current = previous_; }
 
 Recorder* Recorder::Current() { return current; }
 
-HWND Recorder::Make(DWORD exStyle, DWORD style, int x, int y, int width, int height, HWND parent) {
-  return CreateWindowExA(exStyle, kLogClass, "", style, x, y, width, height, parent, nullptr,
+HWND Recorder::Make(DWORD exStyle, DWORD style, int x, int y, int width, int height, HWND parent,
+                    const char* className) {
+  return CreateWindowExA(exStyle, className, "", style, x, y, width, height, parent, nullptr,
                          GetModuleHandleA(nullptr), nullptr);
 }
 
@@ -191,9 +197,32 @@ std::vector<Logged> Recorder::Watched() const {
   return watched;
 }
 
+std::vector<Logged> Recorder::Of(UINT message) const {
+  std::vector<Logged> of;
+  for (const Logged& logged : Watched()) {
+    if (logged.message == message) of.push_back(logged);
+  }
+  return of;
+}
+
 ::testing::AssertionResult Recorder::Check(const Table& expected, const std::string& context) {
   const std::vector<Logged> got = Watched();
   log_.clear();
+  return Compare(got, expected, context);
+}
+
+::testing::AssertionResult Recorder::CheckOnly(const std::vector<UINT>& only, const Table& expected,
+                                               const std::string& context) {
+  std::vector<Logged> got;
+  for (const Logged& logged : Watched()) {
+    if (std::find(only.begin(), only.end(), logged.message) != only.end()) got.push_back(logged);
+  }
+  log_.clear();
+  return Compare(got, expected, context);
+}
+
+::testing::AssertionResult Recorder::Compare(const std::vector<Logged>& got, const Table& expected,
+                                             const std::string& context) const {
   auto recorded = [&] {
     std::string text = "\n  recorded:";
     for (const Logged& logged : got) text += "\n    " + Describe(logged, slots_);

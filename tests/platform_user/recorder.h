@@ -54,8 +54,10 @@ struct Logged {
   Pos pos = {};  // the two WINDOWPOS messages only
 };
 
-// The window class every recorded window uses.
+// The window class every recorded window uses (white background, 8 bytes of window data),
+// and the same with double clicks.
 inline constexpr const char* kLogClass = "ConformLog";
+inline constexpr const char* kLogClassDoubleClicks = "ConformLogDoubleClicks";
 
 // One recorder is active at a time (tests run one after the other on one thread).
 class Recorder {
@@ -71,18 +73,25 @@ class Recorder {
 
   static Recorder* Current();
 
-  // A window of the logging class; its creation messages are recorded too.
-  HWND Make(DWORD exStyle, DWORD style, int x, int y, int width, int height, HWND parent = nullptr);
+  // A window of a logging class; its creation messages are recorded too.
+  HWND Make(DWORD exStyle, DWORD style, int x, int y, int width, int height, HWND parent = nullptr,
+            const char* className = kLogClass);
   void Watch(HWND hwnd, unsigned slot);  // slot 0 subject, 1 parent, 2 child, 3 other
   void Clear() { log_.clear(); }
   const std::vector<Logged>& Log() const { return log_; }
   // Messages of the watched windows only, as the checker sees them.
   std::vector<Logged> Watched() const;
+  // The watched windows' messages of one number, in order.
+  std::vector<Logged> Of(UINT message) const;
   Handler handler;
 
   // Compares the record (watched windows, noise dropped) with the table: rows in order,
   // optional rows may be missing, nothing else may appear. Clears the record.
   ::testing::AssertionResult Check(const Table& expected, const std::string& context);
+  // The same on the watched messages whose numbers are in `only`: their order among
+  // themselves, whatever else arrives in between.
+  ::testing::AssertionResult CheckOnly(const std::vector<UINT>& only, const Table& expected,
+                                       const std::string& context);
   // Sends out everything the queue holds, marking what was dispatched as posted.
   static void Pump();
 
@@ -93,6 +102,9 @@ class Recorder {
   static bool DispatchOne(UINT filterMin = 0, UINT filterMax = 0);
 
  private:
+  ::testing::AssertionResult Compare(const std::vector<Logged>& got, const Table& expected,
+                                     const std::string& context) const;
+
   std::vector<Logged> log_;
   HWND slots_[4] = {};
   Recorder* previous_;

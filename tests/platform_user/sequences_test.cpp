@@ -2,6 +2,8 @@
 // framework's window procedures see them.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "recorder.h"
 
 namespace conform {
@@ -197,6 +199,64 @@ TEST(Sequences, SetWindowPos) {
   }
 }
 
+// A hidden popup moved and sized, moved, shown without activation and hidden again. Hidden,
+// it is not painted, and a pure move needs no new client area.
+TEST(Sequences, HiddenPopupMovedShownAndHidden) {
+  Recorder rec;
+  HWND hwnd = rec.Make(0, WS_POPUP, 10, 20, 200, 150);
+  rec.Watch(hwnd, 0);
+  rec.Clear();
+  constexpr UINT kQuiet = SWP_NOZORDER | SWP_NOACTIVATE;
+  struct Step {
+    const char* name;
+    std::function<void()> action;
+    Table expected;
+    RECT rectAfter;
+    bool visibleAfter;
+  } const steps[] = {
+      {"move and size",
+       [&] { SetWindowPos(hwnd, nullptr, 30, 40, 100, 60, kQuiet); },
+       {{WM_WINDOWPOSCHANGING},
+        {WM_NCCALCSIZE},
+        {WM_WINDOWPOSCHANGED},
+        {WM_MOVE, kSent | kDefProc},
+        {WM_SIZE, kSent | kDefProc}},
+       {30, 40, 130, 100},
+       false},
+      {"move only",
+       [&] { SetWindowPos(hwnd, nullptr, 35, 40, 0, 0, SWP_NOSIZE | kQuiet); },
+       {{WM_WINDOWPOSCHANGING}, {WM_WINDOWPOSCHANGED}, {WM_MOVE, kSent | kDefProc}},
+       {35, 40, 135, 100},
+       false},
+      {"show without activation",
+       [&] { ShowWindow(hwnd, SW_SHOWNOACTIVATE); },
+       {{WM_SHOWWINDOW, kSent, TRUE},
+        {WM_WINDOWPOSCHANGING},
+        {WM_NCPAINT, kSent | kOptional},
+        {WM_ERASEBKGND, kSent | kOptional},
+        {WM_WINDOWPOSCHANGED}},
+       {35, 40, 135, 100},
+       true},
+      {"hide",
+       [&] { ShowWindow(hwnd, SW_HIDE); },
+       {{WM_SHOWWINDOW, kSent, FALSE}, {WM_WINDOWPOSCHANGING}, {WM_WINDOWPOSCHANGED}},
+       {35, 40, 135, 100},
+       false},
+  };
+  for (const Step& step : steps) {
+    step.action();
+    EXPECT_TRUE(rec.Check(step.expected, step.name));
+    RECT rect;
+    GetWindowRect(hwnd, &rect);
+    EXPECT_EQ(rect.left, step.rectAfter.left) << step.name;
+    EXPECT_EQ(rect.top, step.rectAfter.top) << step.name;
+    EXPECT_EQ(rect.right, step.rectAfter.right) << step.name;
+    EXPECT_EQ(rect.bottom, step.rectAfter.bottom) << step.name;
+    EXPECT_EQ(IsWindowVisible(hwnd) != FALSE, step.visibleAfter) << step.name;
+  }
+  DestroyWindow(hwnd);
+}
+
 TEST(Sequences, ShowHiddenWithSetWindowPos0x0057) {
   Recorder rec;
   HWND hwnd = rec.Make(WS_EX_TOOLWINDOW, WS_POPUP, 100, 100, 200, 100);
@@ -299,6 +359,36 @@ TEST(Sequences, DestroyParentWithChildrenAndOwned) {
                          {WM_NCDESTROY, kSent | kParent}},
                         "destroy parent"));
   for (HWND gone : {parent, child, child2, owned}) EXPECT_FALSE(IsWindow(gone));
+  // A stale handle never reaches a window created later.
+  HWND later = rec.Make(0, WS_POPUP, 0, 0, 50, 50);
+  EXPECT_NE(later, parent);
+  EXPECT_FALSE(IsWindow(parent));
+  EXPECT_EQ(GetWindowLongA(parent, GWL_STYLE), 0);
+  DestroyWindow(later);
+}
+
+// The same order when the parent was never shown.
+TEST(Sequences, DestroyHiddenOwnerWithChildAndOwned) {
+  Recorder rec;
+  HWND owner = rec.Make(0, WS_POPUP, 10, 20, 200, 150);
+  HWND child = rec.Make(WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, owner);
+  HWND owned = rec.Make(0, WS_POPUP, 0, 0, 50, 50, owner);
+  ASSERT_EQ(GetWindow(owned, GW_OWNER), owner);
+  ASSERT_EQ(GetParent(child), owner);
+  rec.Watch(owner, 1);
+  rec.Watch(child, 2);
+  rec.Watch(owned, 3);
+  rec.Clear();
+  EXPECT_TRUE(DestroyWindow(owner));
+  EXPECT_TRUE(rec.CheckOnly({WM_DESTROY, WM_NCDESTROY},
+                            {{WM_DESTROY, kSent | kOther},
+                             {WM_NCDESTROY, kSent | kOther},
+                             {WM_DESTROY, kSent | kParent},
+                             {WM_DESTROY, kSent | kChild},
+                             {WM_NCDESTROY, kSent | kChild},
+                             {WM_NCDESTROY, kSent | kParent}},
+                            "destroy hidden owner"));
+  for (HWND gone : {owner, child, owned}) EXPECT_FALSE(IsWindow(gone));
 }
 
 }  // namespace

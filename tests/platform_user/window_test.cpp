@@ -1,5 +1,6 @@
 // Window state the framework reads back: registered messages, properties, subclassing through
-// GWL_WNDPROC, the owner through GWL_HWNDPARENT, enumeration order and the coordinate systems.
+// GWL_WNDPROC, the owner through GWL_HWNDPARENT, enumeration order, the coordinate systems,
+// the client area of each frame style, window data and text, and owned popups.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -166,6 +167,115 @@ TEST(Window, RectanglesAndMappedPoints) {
   EXPECT_EQ(point.y, 46 - frame.top);
   DestroyWindow(captioned);
   DestroyWindow(bare);
+}
+
+// A window of the recording class with a caption text, at (10, 20) 200 x 150 unless told.
+HWND MakeTitled(DWORD style, HWND parent = nullptr, DWORD exStyle = 0,
+                RECT r = {10, 20, 210, 170}) {
+  return CreateWindowExA(exStyle, kLogClass, "title", style, r.left, r.top, r.right - r.left,
+                         r.bottom - r.top, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+TEST(Window, ClientAreaFollowsFrameStyles) {
+  struct Case {
+    DWORD style;
+    DWORD exStyle;
+  } cases[] = {
+      {WS_POPUP, 0},
+      {WS_POPUP | WS_BORDER, 0},
+      {WS_POPUP | WS_CAPTION, 0},
+      {WS_OVERLAPPEDWINDOW, 0},
+      {WS_POPUP | WS_THICKFRAME, 0},
+      {WS_POPUP, WS_EX_CLIENTEDGE},
+      {WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW},
+      {WS_POPUP | WS_DLGFRAME, WS_EX_DLGMODALFRAME},
+  };
+  Recorder rec;
+  for (const Case& c : cases) {
+    HWND window = MakeTitled(c.style, nullptr, c.exStyle, RECT{0, 0, 300, 200});
+    ASSERT_TRUE(window);
+    RECT frame{0, 0, 0, 0};
+    DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 300 - (frame.right - frame.left)) << std::hex << c.style;
+    EXPECT_EQ(client.bottom, 200 - (frame.bottom - frame.top)) << std::hex << c.style;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    EXPECT_EQ(origin.x, -frame.left) << std::hex << c.style;
+    EXPECT_EQ(origin.y, -frame.top) << std::hex << c.style;
+    DestroyWindow(window);
+  }
+}
+
+TEST(Window, LongsAndText) {
+  Recorder rec;
+  HWND window = MakeTitled(WS_POPUP);
+  EXPECT_EQ(SetWindowLongPtrA(window, GWLP_USERDATA, 1234), 0);
+  EXPECT_EQ(GetWindowLongPtrA(window, GWLP_USERDATA), 1234);
+  // The class has 8 bytes of window data.
+  EXPECT_EQ(SetWindowLongA(window, 4, 77), 0);
+  EXPECT_EQ(GetWindowLongA(window, 4), 77);
+  SetLastError(0);
+  EXPECT_EQ(GetWindowLongA(window, 8), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
+
+  char text[16];
+  EXPECT_EQ(GetWindowTextA(window, text, sizeof text), 5);
+  EXPECT_STREQ(text, "title");
+  EXPECT_TRUE(SetWindowTextA(window, "a longer caption"));
+  EXPECT_EQ(GetWindowTextLengthA(window), 16);
+  EXPECT_EQ(GetWindowTextA(window, text, 6), 5);
+  EXPECT_STREQ(text, "a lon");
+  DestroyWindow(window);
+}
+
+TEST(Window, OwnedPopupsFollowTheirOwner) {
+  Recorder rec;
+  HWND owner = MakeTitled(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND popup = MakeTitled(WS_POPUP | WS_VISIBLE, owner);
+  EXPECT_EQ(GetWindow(popup, GW_HWNDNEXT) != nullptr, true);
+  // Raising the owner keeps the owned window above it.
+  SetWindowPos(owner, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  HWND above = GetWindow(owner, GW_HWNDPREV);
+  EXPECT_EQ(above, popup);
+
+  // ShowWindow alone leaves owned popups visible; the default minimise command hides them
+  // (SW_PARENTCLOSING) and the restore command shows them again (SW_PARENTOPENING). The
+  // popup's default processing of that reason shows or hides it, with a plain WM_SHOWWINDOW.
+  ShowWindow(owner, SW_MINIMIZE);
+  EXPECT_TRUE(IsIconic(owner));
+  EXPECT_TRUE(IsWindowVisible(popup));
+  ShowWindow(owner, SW_RESTORE);
+  EXPECT_FALSE(IsIconic(owner));
+  EXPECT_TRUE(IsWindowVisible(popup));
+
+  rec.Watch(popup, 0);
+  SetActiveWindow(owner);
+  rec.Clear();
+  DefWindowProcA(owner, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(IsIconic(owner));
+  EXPECT_FALSE(IsWindowVisible(popup));
+  EXPECT_TRUE(rec.CheckOnly({WM_SHOWWINDOW},
+                            {{WM_SHOWWINDOW, kSent, std::nullopt, SW_PARENTCLOSING},
+                             {WM_SHOWWINDOW, kSent | kDefProc, std::nullopt, 0}},
+                            "minimise command"));
+  DefWindowProcA(owner, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_FALSE(IsIconic(owner));
+  EXPECT_TRUE(IsWindowVisible(popup));
+  EXPECT_TRUE(rec.CheckOnly({WM_SHOWWINDOW},
+                            {{WM_SHOWWINDOW, kSent, std::nullopt, SW_PARENTOPENING},
+                             {WM_SHOWWINDOW, kSent | kDefProc, std::nullopt, 0}},
+                            "restore command"));
+
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  ASSERT_TRUE(GetWindowPlacement(owner, &placement));
+  EXPECT_EQ(placement.showCmd, static_cast<UINT>(SW_SHOWNORMAL));
+  EXPECT_EQ(placement.rcNormalPosition.left, 10);
+  DestroyWindow(owner);
 }
 
 }  // namespace

@@ -150,58 +150,16 @@ class BinaryReader {
     const size_t at = pos_;
     Value value;
     value.tag = static_cast<TValueType>(Byte("a value"));
+    if (ReadScalar(value)) return value;
     switch (value.tag) {
       case svNull:
       case svFalse:
       case svTrue:
       case svNil:
         break;
-      case svInt8:
-        value.integer = SignedByte(Unsigned(1, "an 8-bit integer"));
+      case svWString:
+        ReadWideString(value);
         break;
-      case svInt16:
-        value.integer = static_cast<int16_t>(Unsigned(2, "a 16-bit integer"));
-        break;
-      case svInt32:
-        value.integer = static_cast<int32_t>(Unsigned(4, "a 32-bit integer"));
-        break;
-      case svInt64:
-      case svCurrency:
-        value.integer = static_cast<int64_t>(Unsigned(8, "a 64-bit integer"));
-        break;
-      case svExtended:
-        value.bytes = Bytes(kExtendedSize, "an extended float");
-        break;
-      case svSingle:
-        value.bytes = Bytes(4, "a single float");
-        break;
-      case svDouble:
-      case svDate:
-        value.bytes = Bytes(8, "a double float");
-        break;
-      case svString:
-        value.bytes = ShortString("a string");
-        break;
-      case svIdent:
-        value.bytes = ShortString("an identifier");
-        break;
-      case svLString:
-        value.bytes = Bytes(Length("a long string"), "a long string");
-        break;
-      case svUTF8String:
-        value.bytes = Bytes(Length("a UTF-8 string"), "a UTF-8 string");
-        break;
-      case svBinary:
-        value.bytes = Bytes(Length("a binary block"), "a binary block");
-        break;
-      case svWString: {
-        const size_t count = Length("a wide string", 2);
-        value.wide.reserve(count);
-        for (size_t i = 0; i < count; ++i) {
-          value.wide.push_back(static_cast<char16_t>(Unsigned(2, "a wide string")));
-        }
-        break;
-      }
       case svSet:
         for (;;) {
           std::string name = ShortString("a set");
@@ -215,19 +173,7 @@ class BinaryReader {
         break;
       case svCollection:
         while (PeekByte("a collection") != svNull) {
-          CollectionItem item;
-          const uint8_t next = PeekByte("a collection item");
-          if (next == svInt8 || next == svInt16 || next == svInt32) {
-            item.order = ReadStoredInt("an item order");
-          }
-          const size_t tagAt = pos_;
-          const uint8_t listTag = Byte("a collection item");
-          if (listTag != svList) {
-            Fail(tagAt, "collection item does not start with a list tag (found tag " +
-                            std::to_string(listTag) + ")");
-          }
-          item.properties = ReadProperties(depth + 1);
-          value.collection.push_back(std::move(item));
+          value.collection.push_back(ReadCollectionItem(depth + 1));
         }
         ++pos_;
         break;
@@ -235,6 +181,77 @@ class BinaryReader {
         Fail(at, "unknown value tag " + std::to_string(value.tag));
     }
     return value;
+  }
+
+  // The body of a number, float or byte string; false for other tags.
+  bool ReadScalar(Value& value) {
+    switch (value.tag) {
+      case svInt8:
+        value.integer = SignedByte(Unsigned(1, "an 8-bit integer"));
+        return true;
+      case svInt16:
+        value.integer = static_cast<int16_t>(Unsigned(2, "a 16-bit integer"));
+        return true;
+      case svInt32:
+        value.integer = static_cast<int32_t>(Unsigned(4, "a 32-bit integer"));
+        return true;
+      case svInt64:
+      case svCurrency:
+        value.integer = static_cast<int64_t>(Unsigned(8, "a 64-bit integer"));
+        return true;
+      case svExtended:
+        value.bytes = Bytes(kExtendedSize, "an extended float");
+        return true;
+      case svSingle:
+        value.bytes = Bytes(4, "a single float");
+        return true;
+      case svDouble:
+      case svDate:
+        value.bytes = Bytes(8, "a double float");
+        return true;
+      case svString:
+        value.bytes = ShortString("a string");
+        return true;
+      case svIdent:
+        value.bytes = ShortString("an identifier");
+        return true;
+      case svLString:
+        value.bytes = Bytes(Length("a long string"), "a long string");
+        return true;
+      case svUTF8String:
+        value.bytes = Bytes(Length("a UTF-8 string"), "a UTF-8 string");
+        return true;
+      case svBinary:
+        value.bytes = Bytes(Length("a binary block"), "a binary block");
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  void ReadWideString(Value& value) {
+    const size_t count = Length("a wide string", 2);
+    value.wide.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+      value.wide.push_back(static_cast<char16_t>(Unsigned(2, "a wide string")));
+    }
+  }
+
+  // An optional order number, then the item's properties in a list.
+  CollectionItem ReadCollectionItem(int depth) {
+    CollectionItem item;
+    const uint8_t next = PeekByte("a collection item");
+    if (next == svInt8 || next == svInt16 || next == svInt32) {
+      item.order = ReadStoredInt("an item order");
+    }
+    const size_t tagAt = pos_;
+    const uint8_t listTag = Byte("a collection item");
+    if (listTag != svList) {
+      Fail(tagAt, "collection item does not start with a list tag (found tag " +
+                      std::to_string(listTag) + ")");
+    }
+    item.properties = ReadProperties(depth);
+    return item;
   }
 
   std::string_view data_;

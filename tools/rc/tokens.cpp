@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "tools/rc/codepage.h"
 
@@ -237,91 +238,75 @@ class Tokenizer {
   // a wide one keeps units, with its plain text converted from the code page in force.
   void ScanString(const std::string& s, size_t& i, Token& t) {
     t.kind = Token::kString;
-    ++i;              // opening quote
-    std::string run;  // plain bytes not yet converted (wide strings)
-    auto flush = [&] {
-      t.wideText += ToUtf16(run, t.codePage);
-      run.clear();
-    };
-    auto putByte = [&](unsigned value) {
-      t.text.push_back(static_cast<char>(value));
-      run.push_back(static_cast<char>(value));
-    };
-    auto putUnit = [&](unsigned value) {
-      t.text.push_back(static_cast<char>(value));
-      flush();
-      t.wideText.push_back(static_cast<char16_t>(value));
-    };
+    ++i;  // opening quote
+    StringText out{t, {}};
     for (;;) {
       if (i >= s.size() || s[i] == '\n') Fail(t.file, t.line, "unterminated string");
-      char c = s[i++];
+      const char c = s[i++];
       if (c == '"') {
-        if (i < s.size() && s[i] == '"') {
-          putByte('"');
-          ++i;
-          continue;
-        }
-        break;
-      }
-      if (c != '\\') {
-        putByte(static_cast<unsigned char>(c));
-        continue;
-      }
-      if (i >= s.size()) Fail(t.file, t.line, "unterminated string");
-      char e = s[i++];
-      switch (e) {
-        case 'n':
-          putByte('\n');
-          break;
-        case 'r':
-          putByte('\r');
-          break;
-        case 't':
-          putByte('\t');
-          break;
-        case 'a':
-          putByte('\a');
-          break;
-        case 'b':
-          putByte('\b');
-          break;
-        case 'f':
-          putByte('\f');
-          break;
-        case 'v':
-          putByte('\v');
-          break;
-        case 'x':
-        case 'X': {
-          unsigned v = 0;
-          int n = 0;
-          int maxDigits = t.wide ? 4 : 2;
-          while (n < maxDigits && i < s.size() && std::isxdigit(static_cast<unsigned char>(s[i]))) {
-            v = v * 16 + (std::isdigit(static_cast<unsigned char>(s[i]))
-                              ? s[i] - '0'
-                              : std::tolower(s[i]) - 'a' + 10);
-            ++i;
-            ++n;
-          }
-          if (n == 0) Fail(t.file, t.line, "bad \\x escape");
-          putUnit(v);
-          break;
-        }
-        default:
-          if (e >= '0' && e <= '7') {
-            unsigned v = e - '0';
-            int n = 1;
-            while (n < 3 && i < s.size() && s[i] >= '0' && s[i] <= '7') {
-              v = v * 8 + (s[i++] - '0');
-              ++n;
-            }
-            putUnit(v & (t.wide ? 0xFFFF : 0xFF));
-          } else {
-            putByte(static_cast<unsigned char>(e));  // \\ \" \' \? and unknown escapes
-          }
+        if (i >= s.size() || s[i] != '"') break;
+        out.Byte('"');
+        ++i;
+      } else if (c == '\\') {
+        ScanEscape(s, i, t, out);
+      } else {
+        out.Byte(static_cast<unsigned char>(c));
       }
     }
-    flush();
+    out.Flush();
+  }
+
+  // A string's text as it is scanned: plain bytes wait in `run` until a wide string
+  // converts them; an escaped unit goes in as it is.
+  struct StringText {
+    Token& t;
+    std::string run;
+    void Flush() {
+      t.wideText += ToUtf16(run, t.codePage);
+      run.clear();
+    }
+    void Byte(unsigned value) {
+      t.text.push_back(static_cast<char>(value));
+      run.push_back(static_cast<char>(value));
+    }
+    void Unit(unsigned value) {
+      t.text.push_back(static_cast<char>(value));
+      Flush();
+      t.wideText.push_back(static_cast<char16_t>(value));
+    }
+  };
+
+  // The escape after a backslash: a control letter, \x with up to 2 (wide: 4) hex digits,
+  // up to 3 octal digits, or any other character standing for itself (\\ \" \' \?).
+  void ScanEscape(const std::string& s, size_t& i, Token& t, StringText& out) {
+    if (i >= s.size()) Fail(t.file, t.line, "unterminated string");
+    const char e = s[i++];
+    constexpr std::string_view kLetters = "nrtabfv";
+    constexpr std::string_view kControls = "\n\r\t\a\b\f\v";
+    if (const size_t letter = kLetters.find(e); letter != std::string_view::npos) {
+      out.Byte(static_cast<unsigned char>(kControls[letter]));
+    } else if (e == 'x' || e == 'X') {
+      unsigned v = 0;
+      int n = 0;
+      const int maxDigits = t.wide ? 4 : 2;
+      while (n < maxDigits && i < s.size() && std::isxdigit(static_cast<unsigned char>(s[i]))) {
+        v = v * 16 + (std::isdigit(static_cast<unsigned char>(s[i]))
+                          ? s[i] - '0'
+                          : std::tolower(s[i]) - 'a' + 10);
+        ++i;
+        ++n;
+      }
+      if (n == 0) Fail(t.file, t.line, "bad \\x escape");
+      out.Unit(v);
+    } else if (e >= '0' && e <= '7') {
+      unsigned v = e - '0';
+      for (int n = 1; n < 3 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++n) {
+        v = v * 8 + (s[i++] - '0');
+      }
+      out.Unit(v & (t.wide ? 0xFFFF : 0xFF));
+    } else {
+      out.Byte(static_cast<unsigned char>(e));
+    }
   }
 
   void Directive(const std::string& text, const std::string& file, int line) {
