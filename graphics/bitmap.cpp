@@ -399,11 +399,9 @@ void TBitmap::SetPaletteHandle(HPALETTE palette) {
     RGBQUAD table[256];
     for (UINT i = 0; i < n; ++i)
       table[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, image_->dibHandle);
-    SetDIBColorTable(dc, 0, n, table);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    OwnedDC dc(CreateCompatibleDC(nullptr));
+    SelectGuard selected(dc.Get(), image_->dibHandle);
+    SetDIBColorTable(dc.Get(), 0, n, table);
   }
   SetPaletteModified(true);
   NotifyChange();
