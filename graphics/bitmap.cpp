@@ -161,14 +161,14 @@ void TBitmap::EnsurePalette() {
   if (bits > 0 && bits <= 8)
     image_->palette = PaletteFromDibColorTable(image_->dibHandle, 1 << bits);
   if (!image_->palette) {
-    HDC screen = GetDC(nullptr);
+    WindowDC screenDC(nullptr);
+    HDC screen = screenDC.Get();
     const int screenBits =
         screen ? GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) : 0;
     if (image_->halftone || (screen && screenBits < bits)) {
       image_->halftone = true;
       image_->palette = CreateHalftonePalette(screen);
     }
-    if (screen) ReleaseDC(nullptr, screen);
   }
   if (!image_->palette) noPalette_ = true;
 }

@@ -8,6 +8,7 @@
 #include "classes/metadata_builder.h"
 #include "graphics/bitmap.h"
 #include "graphics/jpeg_decoder.h"
+#include "platform/gdi_handles.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
 
@@ -119,10 +120,9 @@ HPALETTE TJPEGImage::PaletteHandle() {
   if (bitmap_) return bitmap_->PaletteHandle();
   if (tempPalette_) return tempPalette_;
   if (OutputFormat == ofIndexed8) return nullptr;
-  HDC screen = GetDC(nullptr);
-  if (screen && GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) <= 8)
-    tempPalette_ = CreateHalftonePalette(screen);
-  if (screen) ReleaseDC(nullptr, screen);
+  WindowDC screen(nullptr);
+  if (screen && GetDeviceCaps(screen.Get(), BITSPIXEL) * GetDeviceCaps(screen.Get(), PLANES) <= 8)
+    tempPalette_ = CreateHalftonePalette(screen.Get());
   return tempPalette_;
 }
 
