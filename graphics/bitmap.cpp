@@ -161,14 +161,14 @@ void TBitmap::EnsurePalette() {
   if (bits > 0 && bits <= 8)
     image_->palette = PaletteFromDibColorTable(image_->dibHandle, 1 << bits);
   if (!image_->palette) {
-    HDC screen = GetDC(nullptr);
+    WindowDC screenDC(nullptr);
+    HDC screen = screenDC.Get();
     const int screenBits =
         screen ? GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) : 0;
     if (image_->halftone || (screen && screenBits < bits)) {
       image_->halftone = true;
       image_->palette = CreateHalftonePalette(screen);
     }
-    if (screen) ReleaseDC(nullptr, screen);
   }
   if (!image_->palette) noPalette_ = true;
 }
@@ -399,11 +399,9 @@ void TBitmap::SetPaletteHandle(HPALETTE palette) {
     RGBQUAD table[256];
     for (UINT i = 0; i < n; ++i)
       table[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, image_->dibHandle);
-    SetDIBColorTable(dc, 0, n, table);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    OwnedDC dc(CreateCompatibleDC(nullptr));
+    SelectGuard selected(dc.Get(), image_->dibHandle);
+    SetDIBColorTable(dc.Get(), 0, n, table);
   }
   SetPaletteModified(true);
   NotifyChange();

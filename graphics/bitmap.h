@@ -4,12 +4,14 @@
 // rows, has its own canvas and draws itself stretched onto other canvases.
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "classes/streams.h"
 #include "graphics/canvas.h"
 #include "graphics/colors.h"
 #include "graphics/graphic.h"
 #include "graphics/shared_image.h"
+#include "platform/gdi_handles.h"
 #include "platform/win32.h"
 
 class TBitmap;
@@ -60,8 +62,9 @@ class TBitmapCanvas : public TCanvas {
  private:
   TBitmap* bitmap_;
   HBITMAP selected_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
-  HPALETTE oldPalette_ = nullptr;
+  // The DC's own selections while it exists; undone before it is deleted.
+  std::optional<SelectGuard> bitmapSelection_;
+  std::optional<PaletteGuard> paletteSelection_;
 };
 
 class TBitmap : public TGraphic {

@@ -20,9 +20,10 @@ void TBitmapCanvas::AcquireDeviceContext() {
     if (handle) {
       // Refused when the bitmap is selected into a DC of someone else's; drawing
       // would otherwise go nowhere without a word.
-      oldBitmap_ = SelectObject(dc, handle);
-      if (!oldBitmap_) {
+      bitmapSelection_.emplace(dc, handle);
+      if (!*bitmapSelection_) {
         const DWORD error = GetLastError();
+        bitmapSelection_.reset();
         DeleteDC(dc);
         SetLastError(error);
         RaiseOutOfResources();
@@ -31,7 +32,7 @@ void TBitmapCanvas::AcquireDeviceContext() {
     }
     HPALETTE palette = bitmap_->Image()->palette;
     if (palette) {
-      oldPalette_ = SelectPalette(dc, palette, TRUE);
+      paletteSelection_.emplace(dc, palette, TRUE);
       RealizePalette(dc);
     }
     SetHandle(dc);
@@ -47,10 +48,8 @@ void TBitmapCanvas::FreeContext() {
   HDC dc = HandleValue();
   if (!dc) return;
   LockCanvas();
-  if (oldBitmap_) SelectObject(dc, oldBitmap_);
-  if (oldPalette_) SelectPalette(dc, oldPalette_, TRUE);
-  oldBitmap_ = nullptr;
-  oldPalette_ = nullptr;
+  bitmapSelection_.reset();
+  paletteSelection_.reset();
   selected_ = nullptr;
   SetHandle(nullptr);
   DeleteDC(dc);

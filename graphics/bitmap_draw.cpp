@@ -1,8 +1,10 @@
 // Drawing a bitmap onto another canvas, plain or through its transparency mask.
 #include <cstring>
+#include <optional>
 
 #include "graphics/bitmap.h"
 #include "platform/gdi_handles.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -30,10 +32,9 @@ void TBitmap::DrawInto(TCanvas* canvas, const RECT& rect) {
   canvas->EnsureState(TCanvasState::All);
   HDC target = canvas->HandleValue();
   EnsurePalette();
-  HPALETTE oldPalette = nullptr;
-  HPALETTE palette = image_->palette;
-  if (palette) {
-    oldPalette = SelectPalette(target, palette, TRUE);
+  std::optional<PaletteGuard> realized;
+  if (HPALETTE palette = image_->palette) {
+    realized.emplace(target, palette, TRUE);
     RealizePalette(target);
   }
   const BITMAP& bm = image_->dib.dsBm;
@@ -48,28 +49,23 @@ void TBitmap::DrawInto(TCanvas* canvas, const RECT& rect) {
   } else if (!Monochrome()) {
     SetStretchBltMode(target, kColorOnColor);
   }
-  try {
-    if (IsTransparent()) TransparencyMask();
-    TCanvas* own = Canvas();
-    own->EnsureState(TCanvasState::All);
-    HDC source = own->HandleValue();
-    const int width = ImageWidth();
-    const int height = ImageHeight();
-    if (!IsTransparent()) {
-      StretchBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                 source, 0, 0, width, height, canvas->CopyMode());
-    } else {
-      OwnedDC maskDC(CheckHandle(CreateCompatibleDC(nullptr)));
-      SelectGuard mask(maskDC.Get(), image_->maskHandle);
-      TransparentStretch(target, rect, source, width, height, maskDC.Get());
-    }
-  } catch (...) {
+  ScopeExit restoreBrush([&] {
     if (restoreBrushOrigin) SetBrushOrgEx(target, brushOrigin.x, brushOrigin.y, nullptr);
-    if (palette) SelectPalette(target, oldPalette, TRUE);
-    throw;
+  });
+  if (IsTransparent()) TransparencyMask();
+  TCanvas* own = Canvas();
+  own->EnsureState(TCanvasState::All);
+  HDC source = own->HandleValue();
+  const int width = ImageWidth();
+  const int height = ImageHeight();
+  if (!IsTransparent()) {
+    StretchBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source,
+               0, 0, width, height, canvas->CopyMode());
+  } else {
+    OwnedDC maskDC(CheckHandle(CreateCompatibleDC(nullptr)));
+    SelectGuard mask(maskDC.Get(), image_->maskHandle);
+    TransparentStretch(target, rect, source, width, height, maskDC.Get());
   }
-  if (restoreBrushOrigin) SetBrushOrgEx(target, brushOrigin.x, brushOrigin.y, nullptr);
-  if (palette) SelectPalette(target, oldPalette, TRUE);
 }
 
 HBITMAP TBitmap::TransparencyMask() {
@@ -89,37 +85,34 @@ void TBitmap::BuildMask() {
   if (width == 0 || height == 0) return;
   const bool none = transparentColor_ == clNone;
   const COLORREF color = none ? 0 : static_cast<COLORREF>(TransparentColor());
-  HBITMAP mask = CheckHandle(CreateBitmap(width, height, 1, 1, nullptr));
-  HDC maskDC = CreateCompatibleDC(nullptr);
-  HGDIOBJ oldMask = SelectObject(maskDC, mask);
-  if (none) {
-    PatBlt(maskDC, 0, 0, width, height, BLACKNESS);
-  } else {
-    // Colour-to-monochrome conversion by background colour is defined for
-    // device-dependent bitmaps, so a DIB section is copied to one first.
-    HBITMAP source = image_->handle;
-    HBITMAP temporary = nullptr;
-    if (source == image_->dibHandle) {
-      DIBSECTION dib = image_->dib;
-      dib.dsBmih.biSize = 0;
-      dib.dsBm.bmBits = nullptr;
-      DeselectBitmap(source);
-      temporary = CopyBitmap(source, image_->palette, image_->palette, dib, nullptr);
-      source = temporary;
+  GdiObject<HBITMAP> mask(CheckHandle(CreateBitmap(width, height, 1, 1, nullptr)));
+  {
+    OwnedDC maskDC(CreateCompatibleDC(nullptr));
+    SelectGuard maskSelected(maskDC.Get(), mask.Get());
+    if (none) {
+      PatBlt(maskDC.Get(), 0, 0, width, height, BLACKNESS);
     } else {
-      DeselectBitmap(source);
+      // Colour-to-monochrome conversion by background colour is defined for
+      // device-dependent bitmaps, so a DIB section is copied to one first.
+      HBITMAP source = image_->handle;
+      GdiObject<HBITMAP> temporary;
+      if (source == image_->dibHandle) {
+        DIBSECTION dib = image_->dib;
+        dib.dsBmih.biSize = 0;
+        dib.dsBm.bmBits = nullptr;
+        DeselectBitmap(source);
+        temporary.Reset(CopyBitmap(source, image_->palette, image_->palette, dib, nullptr));
+        source = temporary.Get();
+      } else {
+        DeselectBitmap(source);
+      }
+      OwnedDC sourceDC(CreateCompatibleDC(nullptr));
+      SelectGuard sourceSelected(sourceDC.Get(), source);
+      SetBkColor(sourceDC.Get(), color);
+      BitBlt(maskDC.Get(), 0, 0, width, height, sourceDC.Get(), 0, 0, SRCCOPY);
     }
-    HDC sourceDC = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldSource = SelectObject(sourceDC, source);
-    SetBkColor(sourceDC, color);
-    BitBlt(maskDC, 0, 0, width, height, sourceDC, 0, 0, SRCCOPY);
-    SelectObject(sourceDC, oldSource);
-    DeleteDC(sourceDC);
-    if (temporary) DeleteObject(temporary);
   }
-  SelectObject(maskDC, oldMask);
-  DeleteDC(maskDC);
-  image_->maskHandle = mask;
+  image_->maskHandle = mask.Release();
   maskValid_ = true;
   maskBitsValid_ = true;
 }

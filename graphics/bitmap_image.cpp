@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,8 @@ HPALETTE MakeSystemPalette() {
   PaletteBuffer pal(16);
   PALETTEENTRY* e = pal.Entries();
   std::copy(std::begin(kVgaColors), std::end(kVgaColors), e);
-  HDC dc = GetDC(nullptr);
+  WindowDC screen(nullptr, GetDC(nullptr));
+  HDC dc = screen.Get();
   const int size = dc ? GetDeviceCaps(dc, SIZEPALETTE) : 0;
   if (size >= 16) {
     GetSystemPaletteEntries(dc, 0, 8, e);
@@ -53,7 +55,6 @@ HPALETTE MakeSystemPalette() {
       GetSystemPaletteEntries(dc, size - 8, 8, &e[8]);
     }
   }
-  if (dc) ReleaseDC(nullptr, dc);
   return CreatePalette(pal.Log());
 }
 
@@ -183,12 +184,10 @@ HPALETTE PaletteFromDibColorTable(HBITMAP dibHandle, int colors) {
   if (!dibHandle || colors <= 0) return nullptr;
   colors = std::min(colors, 256);
   RGBQUAD table[256] = {};
-  HDC dc = CreateCompatibleDC(nullptr);
+  OwnedDC dc(CreateCompatibleDC(nullptr));
   if (!dc) return nullptr;
-  HGDIOBJ old = SelectObject(dc, dibHandle);
-  const UINT got = GetDIBColorTable(dc, 0, colors, table);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  SelectGuard selected(dc.Get(), dibHandle);
+  const UINT got = GetDIBColorTable(dc.Get(), 0, colors, table);
   if (got == 0) return nullptr;
   PaletteBuffer pal(static_cast<int>(got));
   for (UINT i = 0; i < got; ++i)
@@ -200,31 +199,22 @@ HPALETTE PaletteFromDibColorTable(HBITMAP dibHandle, int colors) {
 
 namespace {
 
-// A memory DC whose selections are undone before it goes, whatever happens.
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC compatible) : dc_(CheckHandle(CreateCompatibleDC(compatible))) {}
-  ~MemoryDC() {
-    if (oldPalette_) SelectPalette(dc_.Get(), oldPalette_, TRUE);
-    if (oldObject_) SelectObject(dc_.Get(), oldObject_);
+// A memory DC showing a bitmap, through a realized palette when one is given, until it
+// goes; a bitmap that cannot be selected is out of resources.
+struct BitmapDC {
+  BitmapDC(HDC compatible, HBITMAP bitmap, HPALETTE palette)
+      : dc(CheckHandle(CreateCompatibleDC(compatible))), selected(dc.Get(), bitmap) {
+    if (!selected) RaiseOutOfResources();
+    if (palette) {
+      realized.emplace(dc.Get(), palette, FALSE);
+      RealizePalette(dc.Get());
+    }
   }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC Get() const { return dc_.Get(); }
-  void Select(HGDIOBJ object) {
-    HGDIOBJ old = CheckHandle(SelectObject(dc_.Get(), object));
-    if (!oldObject_) oldObject_ = old;
-  }
-  void SelectRealized(HPALETTE palette, BOOL forceBackground) {
-    HPALETTE old = SelectPalette(dc_.Get(), palette, forceBackground);
-    if (!oldPalette_) oldPalette_ = old;
-    RealizePalette(dc_.Get());
-  }
+  HDC Get() const { return dc.Get(); }
 
- private:
-  OwnedDC dc_;
-  HGDIOBJ oldObject_ = nullptr;
-  HPALETTE oldPalette_ = nullptr;
+  OwnedDC dc;
+  SelectGuard selected;
+  std::optional<PaletteGuard> realized;
 };
 
 void SetCanvasColors(HDC dc, TCanvas* canvas) {
@@ -233,6 +223,96 @@ void SetCanvasColors(HDC dc, TCanvas* canvas) {
 }
 
 RGBQUAD QuadOf(COLORREF c) { return {GetBValue(c), GetGValue(c), GetRValue(c), 0}; }
+
+// The colour table of an indexed copy: black and white for a new monochrome bitmap, else
+// the new palette's colours, else the source's own table.
+void FillIndexedColors(BITMAPINFO* info, HDC screen, HBITMAP source, const DIBSECTION& old,
+                       HPALETTE newPalette) {
+  BITMAPINFOHEADER& h = info->bmiHeader;
+  RGBQUAD* colors = info->bmiColors;
+  if (h.biBitCount == 1 && (!source || old.dsBm.bmBits == nullptr)) {
+    colors[0] = {0, 0, 0, 0};
+    colors[1] = {255, 255, 255, 0};
+  } else if (newPalette) {
+    PALETTEENTRY entries[256] = {};
+    const UINT n = GetPaletteEntries(newPalette, 0, 256, entries);
+    for (UINT i = 0; i < n; ++i)
+      colors[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+  } else if (source) {
+    if (old.dsBm.bmBits) {
+      BitmapDC sourceDC(screen, source, nullptr);
+      h.biClrUsed = GetDIBColorTable(sourceDC.Get(), 0, 256, colors);
+    } else {
+      GetDIBits(screen, source, 0, std::abs(h.biHeight), nullptr, info, DIB_RGB_COLORS);
+    }
+  }
+}
+
+// The channel masks of a 16- or 32-bit bit-field copy: the described ones, else the usual.
+void FillMasks(BITMAPINFO* info, const DIBSECTION& dib) {
+  DWORD* masks = reinterpret_cast<DWORD*>(info->bmiColors);
+  const bool wide = info->bmiHeader.biBitCount == 32;
+  masks[0] = dib.dsBitfields[0] ? dib.dsBitfields[0] : (wide ? 0xFF0000 : 0xF800);
+  masks[1] = dib.dsBitfields[1] ? dib.dsBitfields[1] : (wide ? 0x00FF00 : 0x07E0);
+  masks[2] = dib.dsBitfields[2] ? dib.dsBitfields[2] : (wide ? 0x0000FF : 0x001F);
+}
+
+// The BITMAPINFO of a DIB section copy as `dib` describes it (depth defaulting to the
+// screen's), with its colour table or masks; `dib` takes the header's size.
+std::vector<unsigned char> DescribeDibCopy(HDC screen, HBITMAP source, const DIBSECTION& old,
+                                           HPALETTE newPalette, DIBSECTION& dib) {
+  std::vector<unsigned char> infoBytes(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+  auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());
+  BITMAPINFOHEADER& h = info->bmiHeader;
+  h = dib.dsBmih;
+  h.biSize = sizeof(BITMAPINFOHEADER);
+  h.biPlanes = 1;
+  if (h.biBitCount == 0)
+    h.biBitCount =
+        static_cast<WORD>(GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES));
+  dib.dsBm.bmWidth = h.biWidth;
+  dib.dsBm.bmHeight = h.biHeight;
+  if (h.biBitCount <= 8)
+    FillIndexedColors(info, screen, source, old, newPalette);
+  else if ((h.biBitCount == 16 || h.biBitCount == 32) && h.biCompression == BI_BITFIELDS)
+    FillMasks(info, dib);
+  return infoBytes;
+}
+
+// A device-dependent bitmap of `dib`'s size: monochrome when so described, else in the
+// screen's format.
+HBITMAP CreateDeviceBitmap(HDC screen, const DIBSECTION& dib) {
+  const int width = dib.dsBm.bmWidth;
+  const int height = std::abs(dib.dsBm.bmHeight);
+  if (dib.dsBm.bmPlanes == 1 && dib.dsBm.bmBitsPixel == 1)
+    return CheckHandle(CreateBitmap(width, height, 1, 1, nullptr));
+  return CheckHandle(CreateCompatibleBitmap(screen, width, height));
+}
+
+// Draws the copy into `result`: the canvas's brush (or white) first, then the source
+// through its palette.
+void DrawCopy(HDC screen, HBITMAP result, bool isDibSection, HBITMAP source, HPALETTE oldPalette,
+              HPALETTE newPalette, const DIBSECTION& dib, TCanvas* canvas) {
+  const int width = dib.dsBm.bmWidth;
+  const int height = std::abs(dib.dsBm.bmHeight);
+  BitmapDC memory(screen, result, newPalette);
+  if (canvas) {
+    const RECT all = {0, 0, width, height};
+    FillRect(memory.Get(), &all, canvas->Brush()->Handle());
+    SetCanvasColors(memory.Get(), canvas);
+    if (isDibSection && dib.dsBmih.biBitCount == 1) {
+      const RGBQUAD two[2] = {QuadOf(GetTextColor(memory.Get())), QuadOf(GetBkColor(memory.Get()))};
+      SetDIBColorTable(memory.Get(), 0, 2, two);
+    }
+  } else {
+    PatBlt(memory.Get(), 0, 0, width, height, WHITENESS);
+  }
+  if (source) {
+    BitmapDC sourceDC(screen, source, oldPalette);
+    if (canvas) SetCanvasColors(sourceDC.Get(), canvas);
+    BitBlt(memory.Get(), 0, 0, width, height, sourceDC.Get(), 0, 0, SRCCOPY);
+  }
+}
 
 }  // namespace
 
@@ -250,52 +330,18 @@ HBITMAP CopyBitmap(HBITMAP source, HPALETTE oldPalette, HPALETTE newPalette, DIB
     throw EInvalidGraphic(msg::kInvalidBitmap, {});
 
   WindowDC screen(nullptr, CheckHandle(GetDC(nullptr)));
-  MemoryDC memory(screen.Get());
   GdiObject<HBITMAP> result;
   bool isDibSection = false;
-
   if (dib.dsBmih.biSize >= sizeof(BITMAPINFOHEADER)) {
-    std::vector<unsigned char> infoBytes(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+    std::vector<unsigned char> infoBytes =
+        DescribeDibCopy(screen.Get(), source, old, newPalette, dib);
     auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());
-    BITMAPINFOHEADER& h = info->bmiHeader;
-    h = dib.dsBmih;
-    h.biSize = sizeof(BITMAPINFOHEADER);
-    h.biPlanes = 1;
-    if (h.biBitCount == 0)
-      h.biBitCount = static_cast<WORD>(GetDeviceCaps(screen.Get(), BITSPIXEL) *
-                                       GetDeviceCaps(screen.Get(), PLANES));
-    dib.dsBm.bmWidth = h.biWidth;
-    dib.dsBm.bmHeight = h.biHeight;
-    RGBQUAD* colors = info->bmiColors;
-    if (h.biBitCount <= 8) {
-      if (h.biBitCount == 1 && (!source || old.dsBm.bmBits == nullptr)) {
-        colors[0] = {0, 0, 0, 0};
-        colors[1] = {255, 255, 255, 0};
-      } else if (newPalette) {
-        PALETTEENTRY entries[256] = {};
-        const UINT n = GetPaletteEntries(newPalette, 0, 256, entries);
-        for (UINT i = 0; i < n; ++i)
-          colors[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
-      } else if (source) {
-        if (old.dsBm.bmBits) {
-          MemoryDC sourceDC(screen.Get());
-          sourceDC.Select(source);
-          h.biClrUsed = GetDIBColorTable(sourceDC.Get(), 0, 256, colors);
-        } else {
-          GetDIBits(screen.Get(), source, 0, std::abs(h.biHeight), nullptr, info, DIB_RGB_COLORS);
-        }
-      }
-    } else if ((h.biBitCount == 16 || h.biBitCount == 32) && h.biCompression == BI_BITFIELDS) {
-      DWORD* masks = reinterpret_cast<DWORD*>(colors);
-      const bool wide = h.biBitCount == 32;
-      masks[0] = dib.dsBitfields[0] ? dib.dsBitfields[0] : (wide ? 0xFF0000 : 0xF800);
-      masks[1] = dib.dsBitfields[1] ? dib.dsBitfields[1] : (wide ? 0x00FF00 : 0x07E0);
-      masks[2] = dib.dsBitfields[2] ? dib.dsBitfields[2] : (wide ? 0x0000FF : 0x001F);
-    }
+    const BITMAPINFOHEADER& h = info->bmiHeader;
     void* bits = nullptr;
     result.Reset(CreateDIBSection(screen.Get(), info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!result.Get() || !bits) RaiseOutOfResources();
     isDibSection = true;
+    // Same size and more than 256 colours: the bits convert straight across.
     if (source && old.dsBm.bmWidth == h.biWidth &&
         std::abs(old.dsBm.bmHeight) == std::abs(h.biHeight) && h.biBitCount > 8) {
       GetDIBits(screen.Get(), source, 0, std::abs(h.biHeight), bits, info, DIB_RGB_COLORS);
@@ -303,39 +349,9 @@ HBITMAP CopyBitmap(HBITMAP source, HPALETTE oldPalette, HPALETTE newPalette, DIB
       return result.Release();
     }
   } else {
-    const int width = dib.dsBm.bmWidth;
-    const int height = std::abs(dib.dsBm.bmHeight);
-    if (dib.dsBm.bmPlanes == 1 && dib.dsBm.bmBitsPixel == 1)
-      result.Reset(CheckHandle(CreateBitmap(width, height, 1, 1, nullptr)));
-    else
-      result.Reset(CheckHandle(CreateCompatibleBitmap(screen.Get(), width, height)));
+    result.Reset(CreateDeviceBitmap(screen.Get(), dib));
   }
-
-  const int width = dib.dsBm.bmWidth;
-  const int height = std::abs(dib.dsBm.bmHeight);
-  {
-    memory.Select(result.Get());
-    if (newPalette) memory.SelectRealized(newPalette, FALSE);
-    if (canvas) {
-      const RECT all = {0, 0, width, height};
-      FillRect(memory.Get(), &all, canvas->Brush()->Handle());
-      SetCanvasColors(memory.Get(), canvas);
-      if (isDibSection && dib.dsBmih.biBitCount == 1) {
-        const RGBQUAD two[2] = {QuadOf(GetTextColor(memory.Get())),
-                                QuadOf(GetBkColor(memory.Get()))};
-        SetDIBColorTable(memory.Get(), 0, 2, two);
-      }
-    } else {
-      PatBlt(memory.Get(), 0, 0, width, height, WHITENESS);
-    }
-    if (source) {
-      MemoryDC sourceDC(screen.Get());
-      sourceDC.Select(source);
-      if (oldPalette) sourceDC.SelectRealized(oldPalette, FALSE);
-      if (canvas) SetCanvasColors(sourceDC.Get(), canvas);
-      BitBlt(memory.Get(), 0, 0, width, height, sourceDC.Get(), 0, 0, SRCCOPY);
-    }
-  }
+  DrawCopy(screen.Get(), result.Get(), isDibSection, source, oldPalette, newPalette, dib, canvas);
   GetObjectA(result.Get(), sizeof dib, &dib);
   return result.Release();
 }

@@ -4,6 +4,7 @@
 
 #include "classes/metadata_builder.h"
 #include "classes/standard_types.h"
+#include "platform/gdi_handles.h"
 
 FontAttributes DefaultFontAttributes = {
     nullptr,
@@ -120,14 +121,13 @@ bool IsWin9xPlatform() {
 }
 
 TFontCharset ScreenDefaultCharset() {
-  HDC dc = GetDC(nullptr);
+  WindowDC screen(nullptr, GetDC(nullptr));
+  HDC dc = screen.Get();
   if (!dc) return DEFAULT_CHARSET;
   TFontCharset result = DEFAULT_CHARSET;
-  HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  SelectGuard font(dc, GetStockObject(SYSTEM_FONT));
   TEXTMETRICA tm;
-  if (old && GetTextMetricsA(dc, &tm)) result = tm.tmCharSet;
-  if (old) SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  if (font && GetTextMetricsA(dc, &tm)) result = tm.tmCharSet;
   return result;
 }
 

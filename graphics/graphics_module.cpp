@@ -10,6 +10,7 @@
 #include "graphics/font.h"
 #include "graphics/pattern_manager.h"
 #include "graphics/resource_manager.h"
+#include "platform/gdi_handles.h"
 
 namespace {
 
@@ -49,9 +50,7 @@ void GraphicsModuleStartup() {
   // Once per process, even when test programs and the module table both ask.
   if (started) return;
   started = true;
-  HDC screen = GetDC(nullptr);
-  const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const int pixelsPerInch = GetDeviceCaps(WindowDC(nullptr).Get(), LOGPIXELSY);
   // Without a screen the answer is 0, which would turn every point size into
   // MulDiv's failure value; keep the usual 96 then.
   DisplayPixelsPerInch = pixelsPerInch > 0 ? pixelsPerInch : 96;

@@ -8,6 +8,7 @@
 #include "classes/metadata_builder.h"
 #include "graphics/bitmap.h"
 #include "graphics/jpeg_decoder.h"
+#include "platform/gdi_handles.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
 
@@ -119,10 +120,9 @@ HPALETTE TJPEGImage::PaletteHandle() {
   if (bitmap_) return bitmap_->PaletteHandle();
   if (tempPalette_) return tempPalette_;
   if (OutputFormat == ofIndexed8) return nullptr;
-  HDC screen = GetDC(nullptr);
-  if (screen && GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) <= 8)
-    tempPalette_ = CreateHalftonePalette(screen);
-  if (screen) ReleaseDC(nullptr, screen);
+  WindowDC screen(nullptr);
+  if (screen && GetDeviceCaps(screen.Get(), BITSPIXEL) * GetDeviceCaps(screen.Get(), PLANES) <= 8)
+    tempPalette_ = CreateHalftonePalette(screen.Get());
   return tempPalette_;
 }
 
@@ -337,80 +337,95 @@ void TJPEGImage::ReadRows(JpegDecodeContext& context, int linesPerRead, ptrdiff_
   }
 }
 
+void TJPEGImage::TakeDecoderPalette(JpegDecodeContext& context) {
+  bitmap_->SetPaletteHandle(PaletteFromColormap(context));
+  SetPaletteModified(true);
+}
+
+// A palette given beforehand becomes the colour map of indexed output and the bitmap's
+// palette; other output drops it. Whether the bitmap has its palette now.
+bool TJPEGImage::ApplyGivenPalette(JpegDecodeContext& context) {
+  if (!tempPalette_) return false;
+  if (OutputFormat != ofIndexed8) {
+    DeleteObject(tempPalette_);
+    tempPalette_ = nullptr;
+    return false;
+  }
+  jpeg_decompress_struct& cinfo = context.cinfo;
+  PALETTEENTRY entries[256] = {};
+  const UINT count = GetPaletteEntries(tempPalette_, 0, 256, entries);
+  JSAMPARRAY map = JpegAllocColormap(context, static_cast<int>(count));
+  for (UINT i = 0; i < count; ++i) {
+    map[0][i] = entries[i].peBlue;
+    map[1][i] = entries[i].peGreen;
+    map[2][i] = entries[i].peRed;
+  }
+  cinfo.colormap = map;
+  cinfo.actual_number_of_colors = static_cast<int>(count);
+  bitmap_->SetPaletteHandle(CopyPalette(tempPalette_));
+  return true;
+}
+
+// A buffered (progressive) image: every scan as it comes, each drawn over the last, then
+// the final output pass started with the settings the scans were shown without.
+void TJPEGImage::ReadScans(JpegDecodeContext& context, int linesPerRead, ptrdiff_t rowStep,
+                           bool takePalette) {
+  jpeg_decompress_struct& cinfo = context.cinfo;
+  do {
+    JpegStartOutput(context, cinfo.input_scan_number);
+    if (context.progress.pub.completed_passes == 0 && cinfo.colormap &&
+        bitmap_->PixelLayout() == px8Bit && takePalette)
+      TakeDecoderPalette(context);
+    ReadRows(context, linesPerRead, rowStep);
+    JpegFinishOutput(context);
+  } while (JpegConsumeInput(context) != JPEG_REACHED_EOI);
+  cinfo.dct_method = context.savedDctMethod;
+  cinfo.dither_mode = context.savedDitherMode;
+  if (context.savedTwoPassQuantize) {
+    cinfo.two_pass_quantize = TRUE;
+    cinfo.colormap = nullptr;
+  }
+  JpegStartOutput(context, cinfo.input_scan_number);
+}
+
+void TJPEGImage::Decode(JpegDecodeContext& context) {
+  jpeg_decompress_struct& cinfo = context.cinfo;
+  const JpegRows rows = OutputFormat == ofIndexed8 || cinfo.out_color_space == JCS_GRAYSCALE
+                            ? JpegRows::kIndexed8
+                            : JpegRows::kBgr24;
+  bitmap_->SetPixelLayout(rows == JpegRows::kIndexed8 ? px8Bit : px24Bit);
+  ReportProgress(this, psStarting, 0, false, kEmptyRect, std::string());
+  const bool takePalette = !ApplyGivenPalette(context);
+  JpegStartDecompress(context, rows);
+  bitmap_->SetImageWidth(static_cast<int>(cinfo.output_width));
+  bitmap_->SetImageHeight(static_cast<int>(cinfo.output_height));
+
+  ptrdiff_t rowStep = 0;
+  if (cinfo.output_height >= 2)
+    rowStep = static_cast<unsigned char*>(bitmap_->ScanLineAddress(1)) -
+              static_cast<unsigned char*>(bitmap_->ScanLineAddress(0));
+  const int linesPerRead = rowStep > 0 && rowStep % 4 == 0 ? cinfo.rec_outbuf_height : 1;
+
+  const bool buffered = cinfo.buffered_image != 0;
+  if (buffered) ReadScans(context, linesPerRead, rowStep, takePalette);
+  if ((!buffered || context.savedTwoPassQuantize) && cinfo.colormap && takePalette)
+    TakeDecoderPalette(context);
+  ReadRows(context, linesPerRead, rowStep);
+  if (buffered) JpegFinishOutput(context);
+  JpegFinishDecompress(context);
+}
+
 TBitmap* TJPEGImage::DecodeToBitmap() {
   if (bitmap_) return bitmap_;
   bitmap_ = new TBitmap;
-  bool takePalette = true;
   if (!data_->data) return bitmap_;
   DecoderHolder holder;
-  JpegDecodeContext& context = *holder.context;
-  jpeg_decompress_struct& cinfo = context.cinfo;
-  PrepareDecoder(context);
+  PrepareDecoder(*holder.context);
 
   std::exception_ptr failure;
   bool aborted = false;
   try {
-    const JpegRows rows = OutputFormat == ofIndexed8 || cinfo.out_color_space == JCS_GRAYSCALE
-                              ? JpegRows::kIndexed8
-                              : JpegRows::kBgr24;
-    bitmap_->SetPixelLayout(rows == JpegRows::kIndexed8 ? px8Bit : px24Bit);
-    ReportProgress(this, psStarting, 0, false, kEmptyRect, std::string());
-    if (tempPalette_) {
-      if (OutputFormat == ofIndexed8) {
-        PALETTEENTRY entries[256] = {};
-        const UINT count = GetPaletteEntries(tempPalette_, 0, 256, entries);
-        JSAMPARRAY map = JpegAllocColormap(context, static_cast<int>(count));
-        for (UINT i = 0; i < count; ++i) {
-          map[0][i] = entries[i].peBlue;
-          map[1][i] = entries[i].peGreen;
-          map[2][i] = entries[i].peRed;
-        }
-        cinfo.colormap = map;
-        cinfo.actual_number_of_colors = static_cast<int>(count);
-        bitmap_->SetPaletteHandle(CopyPalette(tempPalette_));
-        takePalette = false;
-      } else {
-        DeleteObject(tempPalette_);
-        tempPalette_ = nullptr;
-      }
-    }
-    JpegStartDecompress(context, rows);
-    bitmap_->SetImageWidth(static_cast<int>(cinfo.output_width));
-    bitmap_->SetImageHeight(static_cast<int>(cinfo.output_height));
-
-    ptrdiff_t rowStep = 0;
-    if (cinfo.output_height >= 2)
-      rowStep = static_cast<unsigned char*>(bitmap_->ScanLineAddress(1)) -
-                static_cast<unsigned char*>(bitmap_->ScanLineAddress(0));
-    const int linesPerRead = rowStep > 0 && rowStep % 4 == 0 ? cinfo.rec_outbuf_height : 1;
-
-    const bool buffered = cinfo.buffered_image != 0;
-    if (buffered) {
-      do {
-        JpegStartOutput(context, cinfo.input_scan_number);
-        if (context.progress.pub.completed_passes == 0 && cinfo.colormap &&
-            bitmap_->PixelLayout() == px8Bit && takePalette) {
-          bitmap_->SetPaletteHandle(PaletteFromColormap(context));
-          SetPaletteModified(true);
-        }
-        ReadRows(context, linesPerRead, rowStep);
-        JpegFinishOutput(context);
-      } while (JpegConsumeInput(context) != JPEG_REACHED_EOI);
-      cinfo.dct_method = context.savedDctMethod;
-      cinfo.dither_mode = context.savedDitherMode;
-      if (context.savedTwoPassQuantize) {
-        cinfo.two_pass_quantize = TRUE;
-        cinfo.colormap = nullptr;
-      }
-      JpegStartOutput(context, cinfo.input_scan_number);
-    }
-    if ((!buffered || context.savedTwoPassQuantize) && cinfo.colormap && takePalette) {
-      bitmap_->SetPaletteHandle(PaletteFromColormap(context));
-      SetPaletteModified(true);
-    }
-    ReadRows(context, linesPerRead, rowStep);
-    if (buffered) JpegFinishOutput(context);
-    JpegFinishDecompress(context);
+    Decode(*holder.context);
   } catch (const EAbort&) {
     aborted = true;
   } catch (...) {

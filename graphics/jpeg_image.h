@@ -92,6 +92,10 @@ class TJPEGImage : public TGraphic {
   void PrepareDecoder(JpegDecodeContext& context);
   void CalcScaledSize();
   HPALETTE PaletteFromColormap(JpegDecodeContext& context);
+  void TakeDecoderPalette(JpegDecodeContext& context);
+  bool ApplyGivenPalette(JpegDecodeContext& context);
+  void Decode(JpegDecodeContext& context);
+  void ReadScans(JpegDecodeContext& context, int linesPerRead, ptrdiff_t rowStep, bool takePalette);
   void ReadRows(JpegDecodeContext& context, int linesPerRead, ptrdiff_t rowStep);
 
   TJPEGData* data_;

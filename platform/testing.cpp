@@ -2,7 +2,9 @@
 // which take the hardware input path on both platforms.
 #include "platform/testing.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/gdi_handles.h"
+#else
 #include "platform/linux/user/window.h"
 #endif
 
@@ -97,11 +99,12 @@ Pixels ReadWindowPixels(HWND window) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HDC windowDc = GetWindowDC(window);
-  HDC memoryDc = CreateCompatibleDC(windowDc);
-  HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memoryDc, bitmap);
-  BitBlt(memoryDc, 0, 0, out.width, out.height, windowDc, 0, 0, SRCCOPY);
+  WindowDC windowDc(window, GetWindowDC(window));
+  OwnedDC memoryDc(CreateCompatibleDC(windowDc.Get()));
+  GdiObject<HBITMAP> bitmap(
+      CreateDIBSection(windowDc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  SelectGuard selected(memoryDc.Get(), bitmap.Get());
+  BitBlt(memoryDc.Get(), 0, 0, out.width, out.height, windowDc.Get(), 0, 0, SRCCOPY);
   GdiFlush();
   const auto* pixels = static_cast<const uint32_t*>(bits);
   out.colors.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
@@ -109,10 +112,6 @@ Pixels ReadWindowPixels(HWND window) {
     const uint32_t p = pixels[i];  // 0x00RRGGBB in a 32-bit DIB
     out.colors[i] = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   }
-  SelectObject(memoryDc, old);
-  DeleteObject(bitmap);
-  DeleteDC(memoryDc);
-  ReleaseDC(window, windowDc);
 #else
   linux_user::Window* w = linux_user::Peek(window);
   if (w == nullptr || !w->surface) return out;

@@ -145,110 +145,163 @@ void CopyRow24To32(const uint8_t* srcRow, uint32_t* dstRow, const uint32_t* offs
   }
 }
 
+// Without a source a blit paints the pattern over the destination rectangle.
+BOOL PatternBlit(const DrawTarget& target, int x, int y, int width, int height, unsigned code) {
+  const Axis ax = MakeAxis(x, width, 0, 1), ay = MakeAxis(y, height, 0, 1);
+  const RECT r = target.ToSurface(
+      RECT{static_cast<LONG>(ax.dst), static_cast<LONG>(ay.dst),
+           static_cast<LONG>(std::min<int64_t>(ax.dst + ax.dstLength, INT32_MAX)),
+           static_cast<LONG>(std::min<int64_t>(ay.dst + ay.dstLength, INT32_MAX))});
+  PaintRect(target, r, BrushPainter(target, target.state->brush), code);
+  return TRUE;
+}
+
+// What every pixel of one blit needs, worked out once.
+struct BlitJob {
+  BlitJob(const DrawTarget& target, const DrawTarget& source, const Axis& x, const Axis& y,
+          unsigned rop)
+      : dst(*target.surface),
+        src(*source.surface),
+        ax(x),
+        ay(y),
+        code(rop),
+        mode(target.state->stretchMode),
+        combine((ax.srcLength > ax.dstLength || ay.srcLength > ay.dstLength) &&
+                (mode == BLACKONWHITE || mode == WHITEONBLACK)),
+        convert(src, dst, *source.state, *target.state),
+        brush(target, target.state->brush),
+        usesPattern(RopUsesPattern(code)),
+        mask(dst.ValueMask()),
+        fastTarget(dst.bitsPerPixel == 32 && dst.masks[0] == 0xFF0000 && dst.masks[1] == 0xFF00 &&
+                   dst.masks[2] == 0xFF) {}
+
+  const Surface& dst;
+  const Surface& src;
+  const Axis ax, ay;
+  const unsigned code;
+  const int mode;
+  // Shrinking in these modes keeps what every merged pixel has (AND) or any has (OR).
+  const bool combine;
+  const Converter convert;
+  const BrushPainter brush;
+  const bool usesPattern;
+  const uint32_t mask;
+  const bool fastTarget;  // 32-bit 8-8-8: rows of a plain copy are written directly
+};
+
+// The destination rectangle in surface coordinates, held where later sums cannot overflow.
+RECT DestinationRect(const Axis& ax, const Axis& ay) {
+  auto held = [](int64_t v) {
+    return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
+  };
+  return RECT{held(ax.dst), held(ay.dst), held(ax.dst + ax.dstLength), held(ay.dst + ay.dstLength)};
+}
+
+// The source columns of one destination band, shared by all its rows.
+struct Columns {
+  std::vector<SourceRun> runs;
+  std::vector<int64_t> kept;      // the column each destination pixel takes
+  std::vector<uint32_t> offsets;  // their byte offsets, for a 24-bit source copied plainly
+  bool plainCopy = false;         // SRCCOPY of single pixels that all lie inside the source
+  int wide = 0;                   // leading pixels that may be read four bytes at a time
+};
+
+void PlanColumns(const BlitJob& job, const RECT& r, Columns& columns) {
+  const int width = r.right - r.left;
+  columns.runs.resize(static_cast<size_t>(width));
+  columns.kept.resize(static_cast<size_t>(width));
+  bool allInside = true;
+  for (size_t i = 0; i < columns.runs.size(); ++i) {
+    columns.runs[i] = RunFor(job.ax, r.left + static_cast<int64_t>(i) - job.ax.dst);
+    columns.kept[i] = columns.runs[i].Column(job.ax.mirrored);
+    allInside = allInside && columns.kept[i] >= 0 && columns.kept[i] < job.src.width;
+  }
+  columns.plainCopy = job.code == 0xCC && !job.combine && allInside;
+  columns.wide = 0;
+  if (columns.plainCopy && job.src.bitsPerPixel == 24) {
+    columns.offsets.resize(columns.kept.size());
+    for (size_t i = 0; i < columns.kept.size(); ++i)
+      columns.offsets[i] = static_cast<uint32_t>(3 * columns.kept[i]);
+    while (columns.wide < width && columns.offsets[static_cast<size_t>(columns.wide)] + 4 <=
+                                       static_cast<size_t>(job.src.stride))
+      ++columns.wide;
+  }
+}
+
+// The plain copies into a 32-bit 8-8-8 target done a row at a time; false when the row
+// needs the general path.
+bool CopyRowDirectly(const BlitJob& job, const Columns& columns, const RECT& r, int y,
+                     int64_t sourceRow) {
+  if (!columns.plainCopy || !job.fastTarget) return false;
+  const int width = r.right - r.left;
+  auto* dstRow = reinterpret_cast<uint32_t*>(job.dst.Row(y)) + r.left;
+  const uint8_t* srcRow = job.src.Row(static_cast<int>(sourceRow));
+  if (job.src.bitsPerPixel == 24) {
+    CopyRow24To32(srcRow, dstRow, columns.offsets.data(), columns.wide, width);
+    return true;
+  }
+  if (!job.convert.Identity()) return false;
+  const auto* srcPixels = reinterpret_cast<const uint32_t*>(srcRow);
+  for (int i = 0; i < width; ++i) dstRow[i] = srcPixels[columns.kept[static_cast<size_t>(i)]];
+  return true;
+}
+
+// The AND or OR of the source pixels a shrunken destination pixel stands for.
+uint32_t CombinedValue(const BlitJob& job, const SourceRun& rows, const SourceRun& cols) {
+  const bool all = job.mode == BLACKONWHITE;
+  uint32_t value = all ? job.mask : 0;
+  for (int64_t sy = std::max<int64_t>(rows.low, 0); sy <= rows.high && sy < job.src.height; ++sy)
+    for (int64_t sx = std::max<int64_t>(cols.low, 0); sx <= cols.high && sx < job.src.width; ++sx) {
+      const uint32_t v = job.convert(job.src.ReadRaw(static_cast<int>(sx), static_cast<int>(sy)));
+      value = all ? value & v : value | v;
+    }
+  return value;
+}
+
+void BlitRow(const BlitJob& job, const Columns& columns, const RECT& r, int y) {
+  const SourceRun rows = RunFor(job.ay, y - job.ay.dst);
+  const int64_t sourceRow = rows.Row(job.ay.mirrored);
+  if (sourceRow < 0 || sourceRow >= job.src.height) return;
+  if (CopyRowDirectly(job, columns, r, y, sourceRow)) return;
+  const int width = r.right - r.left;
+  for (int i = 0; i < width; ++i) {
+    const SourceRun cols = columns.runs[static_cast<size_t>(i)];
+    const int64_t sourceColumn = cols.Column(job.ax.mirrored);
+    if (sourceColumn < 0 || sourceColumn >= job.src.width) continue;
+    const uint32_t value = job.combine ? CombinedValue(job, rows, cols)
+                                       : job.convert(job.src.ReadRaw(static_cast<int>(sourceColumn),
+                                                                     static_cast<int>(sourceRow)));
+    const int x = r.left + i;
+    uint32_t pat = 0;
+    if (job.usesPattern && !job.brush.At(x, y, pat)) continue;
+    job.dst.WriteRaw(
+        x, y,
+        job.code == 0xCC ? value : Rop3(job.code, pat, value, job.dst.ReadRaw(x, y)) & job.mask);
+  }
+}
+
 BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, int xSrc, int ySrc,
           int wSrc, int hSrc, DWORD rop) {
   std::optional<DrawTarget> target = BeginDraw(hdcDest);
   if (!target) return FALSE;
   const unsigned code = RopIndex(rop);
-  if (!RopUsesSource(code)) {
-    // Without a source this is a pattern blit over the destination rectangle.
-    const Axis x = MakeAxis(xDest, wDest, 0, 1), y = MakeAxis(yDest, hDest, 0, 1);
-    const RECT r = target->ToSurface(
-        RECT{static_cast<LONG>(x.dst), static_cast<LONG>(y.dst),
-             static_cast<LONG>(std::min<int64_t>(x.dst + x.dstLength, INT32_MAX)),
-             static_cast<LONG>(std::min<int64_t>(y.dst + y.dstLength, INT32_MAX))});
-    PaintRect(*target, r, BrushPainter(*target, target->state->brush), code);
-    return TRUE;
-  }
+  if (!RopUsesSource(code)) return PatternBlit(*target, xDest, yDest, wDest, hDest, code);
   std::optional<DrawTarget> source = BeginDraw(hdcSrc);
   if (!source) return FALSE;
   if (wDest == 0 || hDest == 0 || wSrc == 0 || hSrc == 0) return FALSE;
-  const Surface& dst = *target->surface;
-  const Surface& src = *source->surface;
   const POINT dOrigin = target->ToSurface(0, 0), sOrigin = source->ToSurface(0, 0);
-  const Axis ax = MakeAxis(int64_t{xDest} + dOrigin.x, wDest, int64_t{xSrc} + sOrigin.x, wSrc);
-  const Axis ay = MakeAxis(int64_t{yDest} + dOrigin.y, hDest, int64_t{ySrc} + sOrigin.y, hSrc);
-  const int mode = target->state->stretchMode;
-  const bool shrinking = ax.srcLength > ax.dstLength || ay.srcLength > ay.dstLength;
-  const bool combine = shrinking && (mode == BLACKONWHITE || mode == WHITEONBLACK);
-  const Converter convert(src, dst, *source->state, *target->state);
-  const BrushPainter brush(*target, target->state->brush);
-  const bool usesPattern = RopUsesPattern(code);
-  const uint32_t mask = dst.ValueMask();
+  const BlitJob job(*target, *source,
+                    MakeAxis(int64_t{xDest} + dOrigin.x, wDest, int64_t{xSrc} + sOrigin.x, wSrc),
+                    MakeAxis(int64_t{yDest} + dOrigin.y, hDest, int64_t{ySrc} + sOrigin.y, hSrc),
+                    code);
 
   // Destination pixels whose source lies outside the source surface stay untouched.
-  const RECT dstRect{
-      static_cast<LONG>(std::clamp<int64_t>(ax.dst, INT32_MIN / 2, INT32_MAX / 2)),
-      static_cast<LONG>(std::clamp<int64_t>(ay.dst, INT32_MIN / 2, INT32_MAX / 2)),
-      static_cast<LONG>(std::clamp<int64_t>(ax.dst + ax.dstLength, INT32_MIN / 2, INT32_MAX / 2)),
-      static_cast<LONG>(std::clamp<int64_t>(ay.dst + ay.dstLength, INT32_MIN / 2, INT32_MAX / 2))};
-  Region area(dstRect);
+  Region area(DestinationRect(job.ax, job.ay));
   area.Intersect(target->clip);
-  std::vector<int64_t> columns;
-  std::vector<uint32_t> offsets;
+  Columns columns;
   for (const RECT& r : area.Rects()) {
-    const int width = r.right - r.left;
-    columns.resize(static_cast<size_t>(width));
-    std::vector<SourceRun> runs(static_cast<size_t>(width));
-    bool allInside = true;
-    for (int i = 0; i < width; ++i) {
-      runs[static_cast<size_t>(i)] = RunFor(ax, r.left + i - ax.dst);
-      columns[static_cast<size_t>(i)] = runs[static_cast<size_t>(i)].Column(ax.mirrored);
-      allInside = allInside && columns[static_cast<size_t>(i)] >= 0 &&
-                  columns[static_cast<size_t>(i)] < src.width;
-    }
-    const bool plainCopy = code == 0xCC && !combine && allInside;
-    int wide = 0;
-    if (plainCopy && src.bitsPerPixel == 24) {
-      offsets.resize(columns.size());
-      for (size_t i = 0; i < columns.size(); ++i)
-        offsets[i] = static_cast<uint32_t>(3 * columns[i]);
-      while (wide < width &&
-             offsets[static_cast<size_t>(wide)] + 4 <= static_cast<size_t>(src.stride))
-        ++wide;
-    }
-    for (int y = r.top; y < r.bottom; ++y) {
-      const SourceRun rows = RunFor(ay, y - ay.dst);
-      const int64_t sourceRow = rows.Row(ay.mirrored);
-      if (sourceRow < 0 || sourceRow >= src.height) continue;
-      if (plainCopy && dst.bitsPerPixel == 32 && dst.masks[0] == 0xFF0000 &&
-          dst.masks[1] == 0xFF00 && dst.masks[2] == 0xFF) {
-        auto* dstRow = reinterpret_cast<uint32_t*>(dst.Row(y)) + r.left;
-        const uint8_t* srcRow = src.Row(static_cast<int>(sourceRow));
-        if (src.bitsPerPixel == 24) {
-          CopyRow24To32(srcRow, dstRow, offsets.data(), wide, width);
-          continue;
-        }
-        if (convert.Identity()) {
-          const auto* srcPixels = reinterpret_cast<const uint32_t*>(srcRow);
-          for (int i = 0; i < width; ++i) dstRow[i] = srcPixels[columns[static_cast<size_t>(i)]];
-          continue;
-        }
-      }
-      for (int i = 0; i < width; ++i) {
-        const SourceRun cols = runs[static_cast<size_t>(i)];
-        const int64_t sourceColumn = cols.Column(ax.mirrored);
-        if (sourceColumn < 0 || sourceColumn >= src.width) continue;
-        uint32_t value;
-        if (combine) {
-          // Shrinking in these modes keeps what every merged pixel has (AND) or any has (OR).
-          value = mode == BLACKONWHITE ? mask : 0;
-          for (int64_t sy = std::max<int64_t>(rows.low, 0); sy <= rows.high && sy < src.height;
-               ++sy)
-            for (int64_t sx = std::max<int64_t>(cols.low, 0); sx <= cols.high && sx < src.width;
-                 ++sx) {
-              const uint32_t v = convert(src.ReadRaw(static_cast<int>(sx), static_cast<int>(sy)));
-              value = mode == BLACKONWHITE ? value & v : value | v;
-            }
-        } else {
-          value = convert(src.ReadRaw(static_cast<int>(sourceColumn), static_cast<int>(sourceRow)));
-        }
-        const int x = r.left + i;
-        uint32_t pat = 0;
-        if (usesPattern && !brush.At(x, y, pat)) continue;
-        dst.WriteRaw(x, y, code == 0xCC ? value : Rop3(code, pat, value, dst.ReadRaw(x, y)) & mask);
-      }
-    }
+    PlanColumns(job, r, columns);
+    for (int y = r.top; y < r.bottom; ++y) BlitRow(job, columns, r, y);
   }
   return TRUE;
 }

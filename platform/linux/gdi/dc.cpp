@@ -73,16 +73,6 @@ bool DestroyDC(HDC handle) {
   return true;
 }
 
-void AttachSurface(DeviceContext& dc, Surface* surface, POINT origin, const Region& visible,
-                   const Region& readable, std::function<void()> makePixels) {
-  dc.attached = surface;
-  dc.makePixels = std::move(makePixels);
-  dc.origin = origin;
-  dc.hasVisible = true;
-  dc.visible = visible;
-  dc.readable = readable;
-}
-
 const LOGFONTA* SelectedLogFont(const DeviceContext& dc) {
   const FontObject* font = FindFont(dc.state.font);
   if (!font) font = FindFont(Stock(SYSTEM_FONT));

@@ -4,8 +4,8 @@
 // step, BeginDraw: it checks the handle, maps logical coordinates to the target
 // surface and works out the pixels it may touch (surface bounds, the visible region of
 // whatever the DC shows, the DC's clip region). A memory DC shows its selected bitmap;
-// a window DC (wired in by the windowing layer through AttachSurface) shows part of a
-// window surface at an origin, limited to the window's visible region.
+// a window DC (made for the windowing layer, see window_dc.h) shows part of a window
+// surface at an origin, limited to the window's visible region.
 #include <functional>
 #include <optional>
 #include <vector>
@@ -61,13 +61,6 @@ class DeviceContext : public GdiObject {
 };
 
 DeviceContext* FindDC(HDC dc);  // a live DC of either kind, or nullptr (ERROR_INVALID_HANDLE)
-
-// Shows part of `surface` through a DC: device (0, 0) at `origin`, only `visible`
-// (surface coordinates) drawn, only `readable` read; `makePixels` (optional) is called before
-// the first drawing or reading while the surface has no bits. Used by the windowing layer
-// for window DCs.
-void AttachSurface(DeviceContext& dc, Surface* surface, POINT origin, const Region& visible,
-                   const Region& readable, std::function<void()> makePixels = {});
 
 // The result of the map-to-device-and-clip step.
 struct DrawTarget {

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/gdi_handles.h"
 #include "platform/linux/cursor_image.h"
 #include "platform/linux/display/driver.h"
-#include "platform/linux/gdi/device_context.h"
 #include "platform/linux/gdi/objects.h"
 #include "platform/linux/gdi/screen.h"
+#include "platform/linux/gdi/window_dc.h"
 #include "platform/linux/user/internal.h"
 
 namespace linux_user {
@@ -80,20 +81,16 @@ Region VisibleRegion(const Window& window, bool wholeWindow, bool clipChildren, 
 HDC MakeWindowDc(Window& window, bool wholeWindow, bool clipChildren, bool clipSiblings) {
   Window* top = TopLevelOf(&window);
   if (!top || !top->surface) return nullptr;
-  HDC dc = linux_gdi::NewDC(OBJ_DC);
-  linux_gdi::DeviceContext* context = linux_gdi::FindDC(dc);
-  if (!context) return nullptr;
   Region visible = VisibleRegion(window, wholeWindow, clipChildren, clipSiblings);
   POINT origin = wholeWindow ? POINT{OnSurface(window, window.window).left,
                                      OnSurface(window, window.window).top}
                              : SurfaceOffsetOfClient(window);
-  linux_gdi::AttachSurface(*context, &top->surface->surface, origin, visible,
-                           VisibleRegion(window, wholeWindow, false, false),
-                           [handle = top->handle] {
-                             if (Window* w = Peek(handle); w && w->surface) w->surface->Pixels();
-                           });
-  context->deviceWidth = linux_gdi::Screen().width;
-  context->deviceHeight = linux_gdi::Screen().height;
+  HDC dc = linux_gdi::NewWindowDC(linux_gdi::WindowView{
+      &top->surface->surface, origin, visible, VisibleRegion(window, wholeWindow, false, false),
+      [handle = top->handle] {
+        if (Window* w = Peek(handle); w && w->surface) w->surface->Pixels();
+      }});
+  if (!dc) return nullptr;
   OpenDcs()[dc] = OpenDc{window.handle, top->handle, visible};
   return dc;
 }
@@ -207,8 +204,7 @@ void ValidateAll(Window& window) {
 void ForgetPainting(Window& window) {
   for (auto it = OpenDcs().begin(); it != OpenDcs().end();) {
     if (it->second.window == window.handle || it->second.top == window.handle) {
-      if (linux_gdi::DeviceContext* dc = linux_gdi::FindDC(it->first))
-        linux_gdi::AttachSurface(*dc, nullptr, POINT{0, 0}, Region(), Region());
+      linux_gdi::DetachSurface(it->first);
       it = OpenDcs().erase(it);
     } else {
       ++it;
@@ -283,11 +279,10 @@ void DrawFrame(Window& window) {
     FillRect(dc, &caption, GetSysColorBrush(COLOR_ACTIVECAPTION));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_CAPTIONTEXT));
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SelectGuard font(dc, GetStockObject(DEFAULT_GUI_FONT));
     IntersectClipRect(dc, caption.left, caption.top, caption.right, caption.bottom);
     TextOutA(dc, caption.left + 4, caption.top + 2, window.text.c_str(),
              static_cast<int>(window.text.size()));
-    SelectObject(dc, old);
   }
   if (window.exStyle & WS_EX_CLIENTEDGE) {
     RECT edge = client;
@@ -416,9 +411,7 @@ HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
   Region surfaceUpdate = update;
   surfaceUpdate.Translate(offset.x, offset.y);
   open.visible.Intersect(surfaceUpdate);
-  if (linux_gdi::DeviceContext* context = linux_gdi::FindDC(dc))
-    linux_gdi::AttachSurface(*context, context->attached, context->origin, open.visible,
-                             context->readable, context->makePixels);
+  linux_gdi::SetVisibleRegion(dc, open.visible);
   lpPaint->hdc = dc;
   lpPaint->rcPaint = update.IsEmpty() ? RECT{0, 0, 0, 0} : update.Extents();
   lpPaint->fErase = TRUE;
@@ -445,15 +438,14 @@ HDC WINAPI GetDCEx(HWND hWnd, HRGN hrgnClip, DWORD flags) {
     if (auto* object = linux_gdi::FindRegion(hrgnClip)) {
       auto& open = OpenDcs()[dc];
       Region clip = object->region;
-      linux_gdi::DeviceContext* context = linux_gdi::FindDC(dc);
-      clip.Translate(context->origin.x, context->origin.y);
+      POINT origin = linux_gdi::WindowDCOrigin(dc);
+      clip.Translate(origin.x, origin.y);
       if (flags & DCX_INTERSECTRGN) {
         open.visible.Intersect(clip);
       } else {
         for (const RECT& rect : clip.Rects()) open.visible.Subtract(rect);
       }
-      linux_gdi::AttachSurface(*context, context->attached, context->origin, open.visible,
-                               context->readable, context->makePixels);
+      linux_gdi::SetVisibleRegion(dc, open.visible);
     }
   if (hrgnClip && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) DeleteObject(hrgnClip);
   return dc;

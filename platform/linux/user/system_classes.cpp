@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/gdi_handles.h"
 #include "platform/win32.h"
 
 namespace linux_user {
@@ -13,20 +14,18 @@ namespace {
 // Its text, left-aligned and word-wrapped, on the dialog face colour.
 LRESULT CALLBACK StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
+  PaintSession paint(window);
+  HDC dc = paint.Get();
   if (!dc) return 0;
   RECT client;
   GetClientRect(window, &client);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   char text[1024] = {};
   GetWindowTextA(window, text, sizeof text);
-  HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SelectGuard font(dc, GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   DrawTextA(dc, text, -1, &client, DT_LEFT | DT_WORDBREAK);
-  SelectObject(dc, font);
-  EndPaint(window, &paint);
   return 0;
 }
 

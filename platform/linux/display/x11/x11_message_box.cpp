@@ -4,7 +4,9 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <optional>
 
+#include "platform/gdi_handles.h"
 #include "platform/linux/display/x11/x11_driver.h"
 #include "platform/win32.h"
 
@@ -19,12 +21,10 @@ constexpr int kMaxTextWidth = 480;
 constexpr UINT kTextFormat = DT_WORDBREAK | DT_NOPREFIX;
 
 void Line(HDC dc, int color, int x0, int y0, int x1, int y1) {
-  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(color));
-  HGDIOBJ old = SelectObject(dc, pen);
+  GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, GetSysColor(color)));
+  SelectGuard selected(dc, pen.Get());
   MoveToEx(dc, x0, y0, nullptr);
   LineTo(dc, x1, y1);
-  SelectObject(dc, old);
-  DeleteObject(pen);
 }
 
 // One bevel: `topLeft` along the top and left edges, `bottomRight` along the others.
@@ -42,11 +42,10 @@ class MessageBoxWindow {
  public:
   MessageBoxWindow(X11Driver& driver, const std::string& caption, const std::string& text)
       : driver_(driver), display_(driver.display_), text_(text) {
-    dc_ = CreateCompatibleDC(nullptr);
     font_ = GetStockObject(DEFAULT_GUI_FONT);
-    SelectObject(dc_, font_);
+    SelectObject(dc_.Get(), font_);
     RECT measured{0, 0, kMaxTextWidth, 0};
-    DrawTextA(dc_, text_.c_str(), -1, &measured, kTextFormat | DT_CALCRECT);
+    DrawTextA(dc_.Get(), text_.c_str(), -1, &measured, kTextFormat | DT_CALCRECT);
     width_ =
         std::max({static_cast<int>(measured.right) + 2 * kMargin, kButtonWidth + 2 * kMargin, 180});
     textRect_ = {kMargin, kMargin, width_ - kMargin, kMargin + measured.bottom};
@@ -60,9 +59,6 @@ class MessageBoxWindow {
   ~MessageBoxWindow() {
     XDestroyWindow(display_, window_);
     XFlush(display_);
-    SelectObject(dc_, oldBitmap_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
   }
 
   // Runs until OK is clicked, Return or Escape is pressed, or the window is closed.
@@ -89,8 +85,8 @@ class MessageBoxWindow {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    oldBitmap_ = SelectObject(dc_, bitmap_);
+    bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    pictureSelected_.emplace(dc_.Get(), bitmap_.Get());
     surface_.width = width_;
     surface_.height = height_;
     surface_.bitsPerPixel = 32;
@@ -207,36 +203,38 @@ class MessageBoxWindow {
   }
 
   void Paint() {
+    HDC dc = dc_.Get();
     RECT all{0, 0, width_, height_};
-    FillRect(dc_, &all, GetSysColorBrush(COLOR_BTNFACE));
-    SetBkMode(dc_, TRANSPARENT);
-    SetTextColor(dc_, GetSysColor(COLOR_BTNTEXT));
+    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     RECT text = textRect_;
-    DrawTextA(dc_, text_.c_str(), -1, &text, kTextFormat);
+    DrawTextA(dc, text_.c_str(), -1, &text, kTextFormat);
     // The default push button: a dark outline, then raised or (pressed) sunken edges.
     RECT b = button_;
-    Bevel(dc_, b, COLOR_3DDKSHADOW, COLOR_3DDKSHADOW);
+    Bevel(dc, b, COLOR_3DDKSHADOW, COLOR_3DDKSHADOW);
     b = {b.left + 1, b.top + 1, b.right - 1, b.bottom - 1};
     if (pressed_) {
-      Bevel(dc_, b, COLOR_BTNSHADOW, COLOR_BTNSHADOW);
+      Bevel(dc, b, COLOR_BTNSHADOW, COLOR_BTNSHADOW);
     } else {
-      Bevel(dc_, b, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW);
-      Bevel(dc_, {b.left + 1, b.top + 1, b.right - 1, b.bottom - 1}, COLOR_3DLIGHT,
-            COLOR_BTNSHADOW);
+      Bevel(dc, b, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW);
+      Bevel(dc, {b.left + 1, b.top + 1, b.right - 1, b.bottom - 1}, COLOR_3DLIGHT, COLOR_BTNSHADOW);
     }
     RECT label = button_;
     if (pressed_) label = {label.left + 1, label.top + 1, label.right + 1, label.bottom + 1};
-    DrawTextA(dc_, "OK", -1, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextA(dc, "OK", -1, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     driver_.putter_->Put(window_, driver_.gc_, surface_, all);
   }
 
   X11Driver& driver_;
   Display* display_;
   std::string text_;
-  HDC dc_ = nullptr;
+  // Declared in the order they are made: the picture is deselected, then deleted, then
+  // its DC.
+  OwnedDC dc_{CreateCompatibleDC(nullptr)};
   HGDIOBJ font_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
+  GdiObject<HBITMAP> bitmap_;
+  std::optional<SelectGuard> pictureSelected_;
   linux_gdi::Surface surface_;
   Window window_ = 0;
   int width_ = 0, height_ = 0;
