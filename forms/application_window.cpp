@@ -27,15 +27,18 @@ void ShowWithoutAnimation(HWND window, int command) {
   info.cbSize = sizeof info;
   bool animated =
       SystemParametersInfoA(SPI_GETANIMATION, sizeof info, &info, 0) && info.iMinAnimate != 0;
-  if (animated) {
-    info.iMinAnimate = 0;
-    SystemParametersInfoA(SPI_SETANIMATION, sizeof info, &info, 0);
+  if (!animated) {
+    ShowWindow(window, command);
+    return;
   }
-  ShowWindow(window, command);
-  if (animated) {
+  // The setting is the whole desktop's: it is put back whatever the show does.
+  info.iMinAnimate = 0;
+  SystemParametersInfoA(SPI_SETANIMATION, sizeof info, &info, 0);
+  ScopeExit restore([&info] {
     info.iMinAnimate = 1;
     SystemParametersInfoA(SPI_SETANIMATION, sizeof info, &info, 0);
-  }
+  });
+  ShowWindow(window, command);
 }
 
 struct TopMostSearch {

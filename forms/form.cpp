@@ -8,6 +8,7 @@
 #include "classes/standard_types.h"
 #include "forms/application.h"
 #include "forms/screen.h"
+#include "platform/gdi_handles.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
 #include "runtime/scope_exit.h"
@@ -19,10 +20,8 @@ constexpr TBorderIcons kDefaultBorderIcons =
 
 int ScreenPixelsPerInchNow() {
   if (TScreen* screen = Screen()) return screen->ScreenPixelsPerInch();
-  HDC dc = GetDC(nullptr);
-  const int ppi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return ppi;
+  WindowDC dc(nullptr);
+  return GetDeviceCaps(dc.Get(), LOGPIXELSY);
 }
 
 }  // namespace

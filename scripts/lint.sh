@@ -54,7 +54,8 @@ mkdir -p "$database"
   echo "]"
 } >"$database/compile_commands.json"
 
-tool_key=$( (clang-tidy --version; cat .clang-tidy) | sha256sum | cut -c1-64)
+tool_key=$( (clang-tidy --version
+  cat .clang-tidy tests/.clang-tidy bench/.clang-tidy fuzz/.clang-tidy) | sha256sum | cut -c1-64)
 export build cache database tool_key
 
 # lint_one <file> <command>: prints findings and fails, or passes (from the cache or

@@ -339,9 +339,8 @@ BOOL WINAPI GetUpdateRect(HWND hWnd, LPRECT lpRect, BOOL bErase) {
   if (lpRect) *lpRect = extents;
   if (bErase && window->erasePending && !window->update.IsEmpty()) {
     window->erasePending = false;
-    HDC dc = GetDC(hWnd);
-    Send(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    ReleaseDC(hWnd, dc);
+    WindowDC dc(hWnd);
+    Send(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
   }
   return !IsRectEmpty(&extents);
 }
