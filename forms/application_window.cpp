@@ -87,20 +87,10 @@ BOOL CALLBACK FindFocusCandidate(HWND window, LPARAM data) {
   return TRUE;
 }
 
-// The colour queries a child window sends its parent, passed back to the child.
+// The colour queries a child window sends its parent (numbered one after another, message
+// box to static), passed back to the child.
 bool IsControlColorMessage(UINT message) {
-  switch (message) {
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-      return true;
-    default:
-      return false;
-  }
+  return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
 }
 
 // The session ends now: the program's normal end, without returning to the message.

@@ -119,19 +119,9 @@ LRESULT SetIcon(Window& window, WPARAM wParam, LPARAM lParam) {
   return reinterpret_cast<LRESULT>(old);
 }
 
+// The seven colour queries are numbered one after another, message box to static.
 bool IsCtlColor(UINT message) {
-  switch (message) {
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORSCROLLBAR:
-      return true;
-    default:
-      return false;
-  }
+  return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
 }
 
 // Window text on the window colour for edits and lists, on the button face for the rest.
