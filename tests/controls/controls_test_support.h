@@ -1,7 +1,7 @@
 #pragma once
 // Shared set-up of the controls tests: the runtime, graphics, controls and JPEG modules
-// started once per process (one gtest environment) with a stand-in host, a visible top-level window
-// to host a tree of controls, a logging control class, pumping and pixel read-back.
+// started once per process (one gtest environment) with a stand-in host, a logging control
+// class and pixel read-back; the host window and pumping come from the shared support.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include "controls/win_control.h"
 #include "platform/win32.h"
 #include "tests/support/dib_surface.h"
+#include "tests/support/host_window.h"
 
 // Records what the controls ask of the application and screen.
 class StandInHost : public ControlsHost {
@@ -30,22 +31,6 @@ class StandInHost : public ControlsHost {
 };
 
 StandInHost& TestHost();
-
-// Dispatches every queued message of this thread.
-void PumpMessages();
-
-// A visible borderless top-level window at a fixed screen place, hosting a windowed root.
-class HostWindow {
- public:
-  HostWindow(int x = 100, int y = 100, int width = 320, int height = 240);
-  ~HostWindow();
-  HostWindow(const HostWindow&) = delete;
-  HostWindow& operator=(const HostWindow&) = delete;
-  HWND Get() const { return window_; }
-
- private:
-  HWND window_;
-};
 
 // A container whose every message is logged (number, WParam, LParam) before handling.
 class TLogWinControl : public TWinControl {

@@ -13,6 +13,8 @@
 
 namespace {
 
+using test_support::HostWindow;
+
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
@@ -159,7 +161,7 @@ TEST(Window, PaintsSurfaceThenChildrenInZOrder) {
 
 TEST(Window, OpaqueChildrenCoveringEverythingSkipTheSurface) {
   PaintedTree tree;
-  PumpMessages();
+  platform_testing::PumpUntilIdle();
   tree.root->surfacePaints = 0;
   const RECT underRed = {12, 12, 20, 20};
   InvalidateRect(tree.root->HandleValue(), &underRed, FALSE);
@@ -240,7 +242,7 @@ TEST(Window, AtMostFourCanvasesKeepAWindowDCAndLockedOnesSurviveTheSweep) {
 
 TEST(Window, RepaintsAndHideShowCyclesLeakNothing) {
   { PaintedTree warmUp; }  // system caches (window DCs, classes) fill on first use
-  PumpMessages();
+  platform_testing::PumpUntilIdle();
   const HandleCensus before = HandleCensus::Take();
   HandleRecorder recorder;
   {
@@ -263,7 +265,7 @@ TEST(Window, RepaintsAndHideShowCyclesLeakNothing) {
     FreeCachedDeviceContexts();
     EXPECT_EQ(CachedCanvasCount(), 0);
   }
-  PumpMessages();
+  platform_testing::PumpUntilIdle();
   EXPECT_EQ(recorder.AliveWindows(), 0);
   const HandleCensus after = HandleCensus::Take();
   EXPECT_EQ(before.GrowthTo(after), "");
