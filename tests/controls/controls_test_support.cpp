@@ -88,15 +88,6 @@ const ClassMetadata& TSwatch::StaticMeta() {
   return meta;
 }
 
-ClientPixels::ClientPixels(HWND window) {
-  RECT r;
-  GetClientRect(window, &r);
-  surface_ = std::make_unique<test_support::DibSurface>(r.right, r.bottom);
-  WindowDC source(window);
-  BitBlt(surface_->Dc(), 0, 0, r.right, r.bottom, source.Get(), 0, 0, SRCCOPY);
-  GdiFlush();
-}
-
 std::vector<UINT> Filtered(const std::vector<MessageRecord>& log, const std::vector<UINT>& wanted) {
   std::vector<UINT> out;
   for (const MessageRecord& m : log) {

@@ -1,11 +1,9 @@
 #pragma once
 // Shared set-up of the controls tests: the runtime, graphics, controls and JPEG modules
-// started once per process (one gtest environment) with a stand-in host, a logging control
-// class and pixel read-back; the host window and pumping come from the shared support.
+// started once per process (one gtest environment) with a stand-in host, and control
+// classes that log what they receive. The host window comes from tests/support.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +11,6 @@
 #include "controls/graphic_control.h"
 #include "controls/win_control.h"
 #include "platform/win32.h"
-#include "tests/support/dib_surface.h"
 #include "tests/support/host_window.h"
 
 // Records what the controls ask of the application and screen.
@@ -59,18 +56,6 @@ class TSwatch : public TGraphicControl {
 
  protected:
   void DrawContent() override;
-};
-
-// The pixels of a window's client area, read through a window DC blitted into a DIB.
-class ClientPixels {
- public:
-  explicit ClientPixels(HWND window);
-  COLORREF At(int x, int y) const { return surface_->At(x, y); }
-  int Width() const { return surface_->Width(); }
-  int Height() const { return surface_->Height(); }
-
- private:
-  std::unique_ptr<test_support::DibSurface> surface_;
 };
 
 // Messages of `log` with numbers in `wanted`, in order.

@@ -86,7 +86,7 @@ TEST_F(LauncherTreeTest, ReadsTheTreeWithItsParentsAndHandlers) {
 }
 
 TEST_F(LauncherTreeTest, PaintsTheStretchedArtworkTitleAndWords) {
-  const auto shown = views_test::ReadWindow(host_.Get(), kWidth, kHeight);
+  const auto shown = views_test::ReadWindow(host_.Get());
 
   // The artwork exactly as one colour-on-colour stretch of the decoded bitmap.
   ASSERT_NE(Artwork(), nullptr);

@@ -17,10 +17,12 @@ void Surface::Fill(COLORREF color) {
   GdiFlush();
 }
 
-std::unique_ptr<Surface> ReadWindow(HWND window, int width, int height) {
-  auto surface = std::make_unique<Surface>(width, height);
+std::unique_ptr<Surface> ReadWindow(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  auto surface = std::make_unique<Surface>(client.right, client.bottom);
   WindowDC source(window);
-  BitBlt(surface->Dc(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
+  BitBlt(surface->Dc(), 0, 0, client.right, client.bottom, source.Get(), 0, 0, SRCCOPY);
   GdiFlush();
   return surface;
 }

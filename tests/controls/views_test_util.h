@@ -40,8 +40,8 @@ class Surface : public test_support::DibSurface {
   }
 };
 
-// Copies what a window shows (its client area) into a new surface.
-std::unique_ptr<Surface> ReadWindow(HWND window, int width, int height);
+// Copies what a window shows (its client area) into a new surface of that size.
+std::unique_ptr<Surface> ReadWindow(HWND window);
 
 // The launcher's tree read from the build's TFORM1.bin into the real classes.
 TOwnedPtr<formtool::CheckForm> ReadLauncherTree();

@@ -10,6 +10,7 @@
 #include "controls/custom_control.h"
 #include "controls_test_support.h"
 #include "handle_census.h"
+#include "tests/controls/views_test_util.h"
 
 namespace {
 
@@ -148,14 +149,14 @@ TEST(Window, ShowingFollowsVisibleWithTheNotificationsInOrder) {
 
 TEST(Window, PaintsSurfaceThenChildrenInZOrder) {
   PaintedTree tree;
-  const ClientPixels pixels(tree.root->HandleValue());
+  const auto pixels = views_test::ReadWindow(tree.root->HandleValue());
   struct Probe {
     int x, y;
     COLORREF expected;
   } probes[] = {{2, 2, kGreen},    {12, 12, kRed},   {35, 35, kYellow}, {69, 69, kYellow},
                 {59, 59, kYellow}, {105, 15, kBlue}, {170, 50, kGreen}};
   for (const Probe& p : probes) {
-    EXPECT_EQ(pixels.At(p.x, p.y), p.expected) << p.x << "," << p.y;
+    EXPECT_EQ(pixels->At(p.x, p.y), p.expected) << p.x << "," << p.y;
   }
 }
 
@@ -221,7 +222,7 @@ TEST(Window, HidingAChildRepaintsWhatWasUnderIt) {
   PaintedTree tree;
   tree.blue->SetVisible(false);
   UpdateWindow(tree.root->HandleValue());
-  EXPECT_EQ(ClientPixels(tree.root->HandleValue()).At(105, 15), kGreen);
+  EXPECT_EQ(views_test::ReadWindow(tree.root->HandleValue())->At(105, 15), kGreen);
 }
 
 TEST(Window, AtMostFourCanvasesKeepAWindowDCAndLockedOnesSurviveTheSweep) {
