@@ -22,6 +22,7 @@
 #include "runtime/exception.h"
 #include "tests/controls/controls_modules.h"
 #include "tests/controls/views_test_util.h"
+#include "tests/support/host_window.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ int Run(int iterations) {
   const double read = Median(iterations, [] { views_test::ReadLauncherTree(); });
   std::printf("read TFORM1 into the real classes: %.3f ms\n", read);
 
-  views_test::HostWindow host(kWidth, kHeight);
+  test_support::HostWindow host(0, 0, kWidth, kHeight);
   auto root = views_test::ReadLauncherTree();
   root->SetHostWindow(host.Get());
   root->SyncVisibilityState();

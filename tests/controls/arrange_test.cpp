@@ -9,6 +9,8 @@
 
 namespace {
 
+using test_support::HostWindow;
+
 struct ChildSpec {
   TAlign align;
   RECT bounds;  // left, top, width, height as given

@@ -42,41 +42,7 @@ class ControlsEnvironment : public ::testing::Environment {
   }
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ControlsEnvironment);
-
-LRESULT CALLBACK PlainWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcA(window, msg, wparam, lparam);
-}
 }  // namespace
-
-void PumpMessages() {
-  MSG msg;
-  for (int round = 0; round < 4; ++round) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(10);
-  }
-}
-
-HostWindow::HostWindow(int x, int y, int width, int height) {
-  static const bool registered = [] {
-    WNDCLASSA cls = {};
-    cls.lpfnWndProc = &PlainWindowProc;
-    cls.hInstance = GetModuleHandleA(nullptr);
-    cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    cls.lpszClassName = "ControlsTestHost";
-    return RegisterClassA(&cls) != 0;
-  }();
-  (void)registered;
-  window_ = CreateWindowExA(WS_EX_TOPMOST, "ControlsTestHost", "", WS_POPUP | WS_VISIBLE, x, y,
-                            width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  SetForegroundWindow(window_);
-  PumpMessages();
-}
-
-HostWindow::~HostWindow() { DestroyWindow(window_); }
 
 TLogWinControl::TLogWinControl(TComponent* owner) : TWinControl(owner) {
   IncludeTrait(ctContainer);
@@ -120,15 +86,6 @@ const ClassMetadata& TSwatch::StaticMeta() {
           .Constructor()
           .Build();
   return meta;
-}
-
-ClientPixels::ClientPixels(HWND window) {
-  RECT r;
-  GetClientRect(window, &r);
-  surface_ = std::make_unique<test_support::DibSurface>(r.right, r.bottom);
-  WindowDC source(window);
-  BitBlt(surface_->Dc(), 0, 0, r.right, r.bottom, source.Get(), 0, 0, SRCCOPY);
-  GdiFlush();
 }
 
 std::vector<UINT> Filtered(const std::vector<MessageRecord>& log, const std::vector<UINT>& wanted) {

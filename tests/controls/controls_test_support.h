@@ -1,11 +1,9 @@
 #pragma once
 // Shared set-up of the controls tests: the runtime, graphics, controls and JPEG modules
-// started once per process (one gtest environment) with a stand-in host, a visible top-level window
-// to host a tree of controls, a logging control class, pumping and pixel read-back.
+// started once per process (one gtest environment) with a stand-in host, and control
+// classes that log what they receive. The host window comes from tests/support.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +11,7 @@
 #include "controls/graphic_control.h"
 #include "controls/win_control.h"
 #include "platform/win32.h"
-#include "tests/support/dib_surface.h"
+#include "tests/support/host_window.h"
 
 // Records what the controls ask of the application and screen.
 class StandInHost : public ControlsHost {
@@ -30,22 +28,6 @@ class StandInHost : public ControlsHost {
 };
 
 StandInHost& TestHost();
-
-// Dispatches every queued message of this thread.
-void PumpMessages();
-
-// A visible borderless top-level window at a fixed screen place, hosting a windowed root.
-class HostWindow {
- public:
-  HostWindow(int x = 100, int y = 100, int width = 320, int height = 240);
-  ~HostWindow();
-  HostWindow(const HostWindow&) = delete;
-  HostWindow& operator=(const HostWindow&) = delete;
-  HWND Get() const { return window_; }
-
- private:
-  HWND window_;
-};
 
 // A container whose every message is logged (number, WParam, LParam) before handling.
 class TLogWinControl : public TWinControl {
@@ -74,18 +56,6 @@ class TSwatch : public TGraphicControl {
 
  protected:
   void DrawContent() override;
-};
-
-// The pixels of a window's client area, read through a window DC blitted into a DIB.
-class ClientPixels {
- public:
-  explicit ClientPixels(HWND window);
-  COLORREF At(int x, int y) const { return surface_->At(x, y); }
-  int Width() const { return surface_->Width(); }
-  int Height() const { return surface_->Height(); }
-
- private:
-  std::unique_ptr<test_support::DibSurface> surface_;
 };
 
 // Messages of `log` with numbers in `wanted`, in order.

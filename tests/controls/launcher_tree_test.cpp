@@ -14,11 +14,11 @@
 #include "graphics/jpeg_image.h"
 #include "tests/controls/handle_census.h"
 #include "tests/controls/views_test_util.h"
+#include "tests/support/host_window.h"
 
 namespace {
 
-using views_test::HostWindow;
-using views_test::PumpMessages;
+using test_support::HostWindow;
 using views_test::Surface;
 
 constexpr int kWidth = 846;
@@ -58,11 +58,11 @@ class LauncherTreeTest : public ::testing::Test {
   void Repaint() {
     RedrawWindow(root_->Handle(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    PumpMessages();
+    platform_testing::PumpUntilIdle();
   }
   TJPEGImage* Artwork() { return dynamic_cast<TJPEGImage*>(root_->Image1->Picture()->Graphic()); }
 
-  HostWindow host_{kWidth, kHeight};
+  HostWindow host_{0, 0, kWidth, kHeight};
   TOwnedPtr<formtool::CheckForm> root_;
 };
 
@@ -86,7 +86,7 @@ TEST_F(LauncherTreeTest, ReadsTheTreeWithItsParentsAndHandlers) {
 }
 
 TEST_F(LauncherTreeTest, PaintsTheStretchedArtworkTitleAndWords) {
-  const auto shown = views_test::ReadWindow(host_.Get(), kWidth, kHeight);
+  const auto shown = views_test::ReadWindow(host_.Get());
 
   // The artwork exactly as one colour-on-colour stretch of the decoded bitmap.
   ASSERT_NE(Artwork(), nullptr);
@@ -150,7 +150,7 @@ TEST_F(LauncherTreeTest, ReleaseOnExitClicksOnceAndOnePixelRightNever) {
   const auto pressAndRelease = [&](int pressX, int releaseX) {
     SendMessageA(panel, WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(pressX, y));
     SendMessageA(panel, WM_LBUTTONUP, 0, PackPoint(releaseX, y));
-    PumpMessages();
+    platform_testing::PumpUntilIdle();
   };
   pressAndRelease(lastColumn, lastColumn);
   EXPECT_EQ(root_->calls, std::vector<std::string>{"Label2Click"});
@@ -168,7 +168,7 @@ TEST_F(LauncherTreeTest, RepaintsAndHideShowCyclesGiveBackEveryHandleAndNeverDec
   for (int i = 0; i < 100; ++i) Repaint();
   for (int i = 0; i < 20; ++i) {
     root_->Hide();
-    PumpMessages();
+    platform_testing::PumpUntilIdle();
     root_->Show();
     Repaint();
   }

@@ -11,6 +11,8 @@
 
 namespace {
 
+using test_support::HostWindow;
+
 class Recorder : public TObject {
  public:
   void Click(TObject*) { events += "click;"; }
@@ -63,14 +65,14 @@ struct MouseTree {
     input.mi.dy = MulDiv(y + 100, 65535, height - 1);
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &input, sizeof input);
-    PumpMessages();
+    platform_testing::PumpUntilIdle();
   }
   static void Button(bool down) {
     INPUT input = {};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
     SendInput(1, &input, sizeof input);
-    PumpMessages();
+    platform_testing::PumpUntilIdle();
   }
   void Press(int x, int y) {
     MoveTo(x, y);

@@ -13,6 +13,7 @@
 #include "runtime/exception.h"
 #include "tests/controls/handle_census.h"
 #include "tests/controls/views_test_util.h"
+#include "tests/support/host_window.h"
 
 namespace {
 
@@ -200,7 +201,7 @@ TEST(PanelTest, ChildrenAreArrangedInsideBorderAndBevels) {
                         {bvLowered, bvNone, 2, 0, 2},
                         {bvRaised, bvSpace, 2, 3, 7},
                         {bvNone, bvRaised, 4, 1, 5}};
-  views_test::HostWindow host(100, 60);
+  test_support::HostWindow host(0, 0, 100, 60);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.inset);
     TOwnedPtr<TPanel> panel(new TPanel(nullptr));
@@ -228,7 +229,7 @@ TEST(PanelTest, ResizeRepaintsAllOrOnlyTheEdgeStrips) {
     int firstDirtyColumn;  // of a 100 x 30 panel widened to 120 with a one-pixel bevel
   };
   const Case cases[] = {{true, "", 0}, {false, "Caption", 0}, {false, "", 98}};
-  views_test::HostWindow host(200, 100);
+  test_support::HostWindow host(0, 0, 200, 100);
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.fullRepaint << " '" << c.caption << "'");
     TOwnedPtr<TPanel> panel(new TPanel(nullptr));

@@ -17,46 +17,14 @@ void Surface::Fill(COLORREF color) {
   GdiFlush();
 }
 
-std::unique_ptr<Surface> ReadWindow(HWND window, int width, int height) {
-  auto surface = std::make_unique<Surface>(width, height);
+std::unique_ptr<Surface> ReadWindow(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  auto surface = std::make_unique<Surface>(client.right, client.bottom);
   WindowDC source(window);
-  BitBlt(surface->Dc(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
+  BitBlt(surface->Dc(), 0, 0, client.right, client.bottom, source.Get(), 0, 0, SRCCOPY);
   GdiFlush();
   return surface;
-}
-
-namespace {
-constexpr char kHostClass[] = "ViewsTestHost";
-
-ATOM HostClass() {
-  static const ATOM atom = [] {
-    WNDCLASSA cls = {};
-    cls.lpfnWndProc = &DefWindowProcA;
-    cls.hInstance = GetModuleHandleA(nullptr);
-    cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    cls.lpszClassName = kHostClass;
-    return RegisterClassA(&cls);
-  }();
-  return atom;
-}
-}  // namespace
-
-HostWindow::HostWindow(int width, int height) {
-  HostClass();
-  window_ = CreateWindowExA(WS_EX_TOPMOST, kHostClass, "views", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                            height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  if (window_ == nullptr) throw std::runtime_error("no host window");
-  PumpMessages();
-}
-
-HostWindow::~HostWindow() { DestroyWindow(window_); }
-
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
 }
 
 TOwnedPtr<formtool::CheckForm> ReadLauncherTree() {

@@ -1,7 +1,6 @@
 #pragma once
 // Helpers for the label, panel, image and launcher-tree tests: 32-bit surfaces to paint
-// into and read back, a plain top-level window to host a tree, and the launcher's tree
-// read from the build's compiled definition.
+// into and read back, and the launcher's tree read from the build's compiled definition.
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -41,24 +40,8 @@ class Surface : public test_support::DibSurface {
   }
 };
 
-// Copies what a window shows (its client area) into a new surface.
-std::unique_ptr<Surface> ReadWindow(HWND window, int width, int height);
-
-// A visible borderless top-level window at the screen's top-left corner.
-class HostWindow {
- public:
-  HostWindow(int width, int height);
-  HostWindow(const HostWindow&) = delete;
-  HostWindow& operator=(const HostWindow&) = delete;
-  ~HostWindow();
-  HWND Get() const { return window_; }
-
- private:
-  HWND window_ = nullptr;
-};
-
-// Delivers pending messages of this thread until none is left.
-void PumpMessages();
+// Copies what a window shows (its client area) into a new surface of that size.
+std::unique_ptr<Surface> ReadWindow(HWND window);
 
 // The launcher's tree read from the build's TFORM1.bin into the real classes.
 TOwnedPtr<formtool::CheckForm> ReadLauncherTree();

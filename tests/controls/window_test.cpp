@@ -10,8 +10,11 @@
 #include "controls/custom_control.h"
 #include "controls_test_support.h"
 #include "handle_census.h"
+#include "tests/controls/views_test_util.h"
 
 namespace {
+
+using test_support::HostWindow;
 
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
@@ -146,20 +149,20 @@ TEST(Window, ShowingFollowsVisibleWithTheNotificationsInOrder) {
 
 TEST(Window, PaintsSurfaceThenChildrenInZOrder) {
   PaintedTree tree;
-  const ClientPixels pixels(tree.root->HandleValue());
+  const auto pixels = views_test::ReadWindow(tree.root->HandleValue());
   struct Probe {
     int x, y;
     COLORREF expected;
   } probes[] = {{2, 2, kGreen},    {12, 12, kRed},   {35, 35, kYellow}, {69, 69, kYellow},
                 {59, 59, kYellow}, {105, 15, kBlue}, {170, 50, kGreen}};
   for (const Probe& p : probes) {
-    EXPECT_EQ(pixels.At(p.x, p.y), p.expected) << p.x << "," << p.y;
+    EXPECT_EQ(pixels->At(p.x, p.y), p.expected) << p.x << "," << p.y;
   }
 }
 
 TEST(Window, OpaqueChildrenCoveringEverythingSkipTheSurface) {
   PaintedTree tree;
-  PumpMessages();
+  platform_testing::PumpUntilIdle();
   tree.root->surfacePaints = 0;
   const RECT underRed = {12, 12, 20, 20};
   InvalidateRect(tree.root->HandleValue(), &underRed, FALSE);
@@ -219,7 +222,7 @@ TEST(Window, HidingAChildRepaintsWhatWasUnderIt) {
   PaintedTree tree;
   tree.blue->SetVisible(false);
   UpdateWindow(tree.root->HandleValue());
-  EXPECT_EQ(ClientPixels(tree.root->HandleValue()).At(105, 15), kGreen);
+  EXPECT_EQ(views_test::ReadWindow(tree.root->HandleValue())->At(105, 15), kGreen);
 }
 
 TEST(Window, AtMostFourCanvasesKeepAWindowDCAndLockedOnesSurviveTheSweep) {
@@ -240,7 +243,7 @@ TEST(Window, AtMostFourCanvasesKeepAWindowDCAndLockedOnesSurviveTheSweep) {
 
 TEST(Window, RepaintsAndHideShowCyclesLeakNothing) {
   { PaintedTree warmUp; }  // system caches (window DCs, classes) fill on first use
-  PumpMessages();
+  platform_testing::PumpUntilIdle();
   const HandleCensus before = HandleCensus::Take();
   HandleRecorder recorder;
   {
@@ -263,7 +266,7 @@ TEST(Window, RepaintsAndHideShowCyclesLeakNothing) {
     FreeCachedDeviceContexts();
     EXPECT_EQ(CachedCanvasCount(), 0);
   }
-  PumpMessages();
+  platform_testing::PumpUntilIdle();
   EXPECT_EQ(recorder.AliveWindows(), 0);
   const HandleCensus after = HandleCensus::Take();
   EXPECT_EQ(before.GrowthTo(after), "");

@@ -12,6 +12,7 @@
 
 #include "forms/app_title.h"
 #include "forms/screen.h"
+#include "platform/testing.h"
 #include "runtime/exception.h"
 #include "runtime/last_chance.h"
 #include "runtime/messages.h"
@@ -48,18 +49,11 @@ void RecordLastChance(const std::string& caption, const std::string& text) {
   lastChance.push_back(caption + "|" + text);
 }
 
-void DrainQueue() {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message != WM_QUIT) DispatchMessageA(&message);
-  }
-}
-
 // Each test gets an application object of its own, current while it runs.
 class App : public ::testing::Test {
  protected:
   void SetUp() override {
-    DrainQueue();
+    platform_testing::PumpUntilIdle();
     global_ = Application();
     app_ = new TApplication(nullptr);
     SetApplication(app_);
@@ -74,7 +68,7 @@ class App : public ::testing::Test {
     app_->Free();
     SetApplication(global_);
     SetStartupShowCommand(SW_SHOWDEFAULT);
-    DrainQueue();
+    platform_testing::PumpUntilIdle();
   }
 
   TApplication* app_ = nullptr;

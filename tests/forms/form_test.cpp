@@ -15,6 +15,7 @@
 #include "forms/application.h"
 #include "forms/multi_monitor.h"
 #include "forms/screen.h"
+#include "platform/testing.h"
 #include "runtime/exception.h"
 #include "runtime/namespace_lock.h"
 #include "runtime/startup.h"
@@ -24,15 +25,6 @@ namespace {
 bool TakeQuit() {
   MSG msg;
   return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
 }
 
 // Frees a form at the end of a test unless the test freed it already.
@@ -236,7 +228,7 @@ TEST(FormClose, ProtocolByPrimaryFormQueryAndAction) {
     SendMessageA(form->HandleValue(), WM_CLOSE, 0, 0);
     EXPECT_EQ(TakeQuit(), row.quit);
     if (row.freed) {
-      Pump();
+      platform_testing::PumpUntilIdle();
       EXPECT_EQ(Screen()->CustomFormCount(), formsBefore - 1);
       (void)form.release();
       continue;

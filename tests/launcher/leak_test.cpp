@@ -4,6 +4,7 @@
 
 #include "forms/application.h"
 #include "launcher/launcher_form.h"
+#include "platform/testing.h"
 
 namespace {
 
@@ -33,15 +34,6 @@ int LiveWindows() {
   return count;
 }
 
-void PumpUntilIdle() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 void RepaintNow(HWND window) {
   RedrawWindow(window, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -62,19 +54,19 @@ TEST(LauncherLeaks, RepaintsAndMinimiseRestoreCyclesKeepObjectsAndWindows) {
   // cached fonts and brushes) is in the baseline.
   RepaintNow(window);
   Application()->MinimizeApp();
-  PumpUntilIdle();
+  platform_testing::PumpUntilIdle();
   Application()->RestoreApp();
-  PumpUntilIdle();
+  platform_testing::PumpUntilIdle();
   const int gdiObjects = LiveGdiObjects();
   const int windows = LiveWindows();
 
   for (int i = 0; i < 100; ++i) RepaintNow(window);
-  PumpUntilIdle();
+  platform_testing::PumpUntilIdle();
   for (int i = 0; i < 20; ++i) {
     Application()->MinimizeApp();
-    PumpUntilIdle();
+    platform_testing::PumpUntilIdle();
     Application()->RestoreApp();
-    PumpUntilIdle();
+    platform_testing::PumpUntilIdle();
     RepaintNow(window);
   }
   EXPECT_EQ(LiveGdiObjects(), gdiObjects);
@@ -83,7 +75,7 @@ TEST(LauncherLeaks, RepaintsAndMinimiseRestoreCyclesKeepObjectsAndWindows) {
 
   LauncherForm->Free();
   LauncherForm = nullptr;
-  PumpUntilIdle();
+  platform_testing::PumpUntilIdle();
 }
 
 }  // namespace

@@ -126,13 +126,7 @@ TEST(UserInput, MouseLeaveOnceWhenThePointerLeaves) {
   platform_testing::MovePointer(POINT{600, 600});
   platform_testing::MovePointer(POINT{610, 610});
   // The reference system notices the leave on a timer: wait for it up to a deadline.
-  for (const DWORD deadline = GetTickCount() + 3000;
-       scene.rec.Of(WM_MOUSELEAVE).empty() && static_cast<LONG>(deadline - GetTickCount()) > 0;) {
-#ifdef _WIN32
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-#endif
-    platform_testing::PumpUntilIdle();
-  }
+  PumpUntil([&] { return !scene.rec.Of(WM_MOUSELEAVE).empty(); }, 3000);
   const auto leaves = scene.rec.Of(WM_MOUSELEAVE);
   ASSERT_EQ(leaves.size(), 1u);
   EXPECT_EQ(leaves[0].hwnd, scene.top);
