@@ -5,29 +5,12 @@
 #include <limits>
 
 #include "classes/metadata_builder.h"
+#include "controls/canvas_lend.h"
 #include "controls/label_text.h"
 #include "controls/published_properties.h"
 #include "platform/gdi_handles.h"
 
 namespace {
-
-// Lends a DC to a canvas for one measurement and takes it back, also on failure.
-class LentDC {
- public:
-  LentDC(TCanvas& canvas, HDC dc) : canvas_(canvas) {
-    canvas_.LockCanvas();
-    canvas_.SetHandle(dc);
-  }
-  LentDC(const LentDC&) = delete;
-  LentDC& operator=(const LentDC&) = delete;
-  ~LentDC() {
-    canvas_.SetHandle(nullptr);
-    canvas_.UnlockCanvas();
-  }
-
- private:
-  TCanvas& canvas_;
-};
 
 int32_t ClampToInt32(int64_t value) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
@@ -156,7 +139,7 @@ void TCustomLabel::FitLabelToText() {
   RECT rect = ClientArea();
   {
     WindowDC screen(nullptr);
-    LentDC lent(*Canvas(), screen.Get());
+    CanvasLend lent(*Canvas(), screen.Get());
     DrawLabelText(rect, DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0u));
   }
   int32_t newLeft = Left();

@@ -13,6 +13,7 @@
 #include "platform/gdi_handles.h"
 #include "runtime/exception.h"
 #include "runtime/messages.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -41,27 +42,6 @@ FormLink* At(const std::vector<FormLink*>& list, int index) {
   }
   return list[static_cast<size_t>(index)];
 }
-
-// Application hints are off while the screen's fonts are reloaded, and back as they were
-// on every way out.
-class HintsOff {
- public:
-  HintsOff() : application_(Application()) {
-    if (application_) {
-      previous_ = application_->ShowHint();
-      application_->SetShowHint(false);
-    }
-  }
-  ~HintsOff() {
-    if (application_) application_->SetShowHint(previous_);
-  }
-  HintsOff(const HintsOff&) = delete;
-  HintsOff& operator=(const HintsOff&) = delete;
-
- private:
-  TApplication* application_;
-  bool previous_ = false;
-};
 
 void TakeFontOrStock(TFont& font, const LOGFONTA* logFont) {
   HFONT handle = logFont ? CreateFontIndirectA(logFont) : nullptr;
@@ -221,7 +201,14 @@ TMonitor* TScreen::MainMonitor() {
 // --- fonts ----------------------------------------------------------------------------
 
 void TScreen::ReloadScreenFonts() {
-  HintsOff hintsOff;
+  // Application hints are off while the fonts are reloaded, and back as they were on every
+  // way out.
+  TApplication* application = Application();
+  const bool hintsWereOn = application != nullptr && application->ShowHint();
+  if (application) application->SetShowHint(false);
+  ScopeExit hintsBack([application, hintsWereOn] {
+    if (application) application->SetShowHint(hintsWereOn);
+  });
   LOGFONTA iconLogFont{};
   bool haveIcon =
       SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof iconLogFont, &iconLogFont, 0) != 0;

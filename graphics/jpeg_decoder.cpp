@@ -325,16 +325,8 @@ JSAMPARRAY JpegAllocColormap(JpegDecodeContext& context, int count) {
                                          3);
 }
 
-namespace {
-// Keeps a heap context alive and its library object destroyed on every path.
-struct ContextHolder {
-  std::unique_ptr<JpegDecodeContext> context = std::make_unique<JpegDecodeContext>();
-  ~ContextHolder() { JpegDestroy(*context); }
-};
-}  // namespace
-
 JpegHeaderInfo JpegReadHeaderOnly(TStream& data) {
-  ContextHolder holder;
+  OwnedJpegContext holder;
   JpegDecodeContext& context = *holder.context;
   JpegCreate(context);
   JpegReadHeader(context, data);

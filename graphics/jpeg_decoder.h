@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 // The library's headers need size_t and FILE first, and jerror.h comes last.
 // clang-format off
@@ -99,6 +100,15 @@ struct JpegDecodeContext {
 void JpegCreate(JpegDecodeContext& context);
 // Destroys the library object (safe to call twice).
 void JpegDestroy(JpegDecodeContext& context);
+// Owns a decoding context on the heap (where it stays put) and destroys its library
+// object on every way out.
+struct OwnedJpegContext {
+  std::unique_ptr<JpegDecodeContext> context = std::make_unique<JpegDecodeContext>();
+  OwnedJpegContext() = default;
+  OwnedJpegContext(const OwnedJpegContext&) = delete;
+  OwnedJpegContext& operator=(const OwnedJpegContext&) = delete;
+  ~OwnedJpegContext() { JpegDestroy(*context); }
+};
 // Installs the progress monitor with `hook` and `image` in its fields.
 void JpegAttachProgress(JpegDecodeContext& context, JpegProgressHook hook, void* image);
 // Rewinds `data`, reads from it through the source manager and reads the header

@@ -19,12 +19,6 @@ namespace {
 constexpr DWORD kProgressInterval = 500;  // ms between progress reports
 constexpr RECT kEmptyRect = {0, 0, 0, 0};
 
-// A decoding context on the heap whose library object is destroyed on every path.
-struct DecoderHolder {
-  std::unique_ptr<JpegDecodeContext> context = std::make_unique<JpegDecodeContext>();
-  ~DecoderHolder() { JpegDestroy(*context); }
-};
-
 }  // namespace
 
 const ClassMetadata& TJPEGImage::StaticMeta() {
@@ -87,7 +81,7 @@ void TJPEGImage::CalcScaledSize() {
     scaledFor_ = DecodeScale;
     return;
   }
-  DecoderHolder holder;
+  OwnedJpegContext holder;
   PrepareDecoder(*holder.context);
   holder.context->cinfo.progress = nullptr;
   JpegCalcOutputDimensions(*holder.context);
@@ -419,7 +413,7 @@ TBitmap* TJPEGImage::DecodeToBitmap() {
   if (bitmap_) return bitmap_;
   bitmap_ = new TBitmap;
   if (!data_->data) return bitmap_;
-  DecoderHolder holder;
+  OwnedJpegContext holder;
   PrepareDecoder(*holder.context);
 
   std::exception_ptr failure;
