@@ -9,6 +9,16 @@
 namespace conform {
 namespace {
 
+// The window's screen rectangle after a step, edge by edge so a failure names the edge.
+void ExpectWindowRect(HWND hwnd, const RECT& expected, const char* name) {
+  RECT rect;
+  GetWindowRect(hwnd, &rect);
+  EXPECT_EQ(rect.left, expected.left) << name;
+  EXPECT_EQ(rect.top, expected.top) << name;
+  EXPECT_EQ(rect.right, expected.right) << name;
+  EXPECT_EQ(rect.bottom, expected.bottom) << name;
+}
+
 constexpr DWORD kCaptioned = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 TEST(Sequences, Creation) {
@@ -188,12 +198,7 @@ TEST(Sequences, SetWindowPos) {
     rec.Clear();
     SetWindowPos(hwnd, HWND_TOP, c.to.left, c.to.top, c.to.right, c.to.bottom, c.flags);
     EXPECT_TRUE(rec.Check(c.expected, c.name));
-    RECT rect;
-    GetWindowRect(hwnd, &rect);
-    EXPECT_EQ(rect.left, c.rectAfter.left) << c.name;
-    EXPECT_EQ(rect.top, c.rectAfter.top) << c.name;
-    EXPECT_EQ(rect.right, c.rectAfter.right) << c.name;
-    EXPECT_EQ(rect.bottom, c.rectAfter.bottom) << c.name;
+    ExpectWindowRect(hwnd, c.rectAfter, c.name);
     DestroyWindow(cover);
     DestroyWindow(hwnd);
   }
@@ -246,12 +251,7 @@ TEST(Sequences, HiddenPopupMovedShownAndHidden) {
   for (const Step& step : steps) {
     step.action();
     EXPECT_TRUE(rec.Check(step.expected, step.name));
-    RECT rect;
-    GetWindowRect(hwnd, &rect);
-    EXPECT_EQ(rect.left, step.rectAfter.left) << step.name;
-    EXPECT_EQ(rect.top, step.rectAfter.top) << step.name;
-    EXPECT_EQ(rect.right, step.rectAfter.right) << step.name;
-    EXPECT_EQ(rect.bottom, step.rectAfter.bottom) << step.name;
+    ExpectWindowRect(hwnd, step.rectAfter, step.name);
     EXPECT_EQ(IsWindowVisible(hwnd) != FALSE, step.visibleAfter) << step.name;
   }
   DestroyWindow(hwnd);
